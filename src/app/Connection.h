@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QObject;
+namespace fb {
+class Database;
+class Transaction;
+class Query;
+} // namespace fb
+
+inline constexpr const char* kSysdbaDefaultPassword = "quillfern";
+
+// Section BASE of config.ini into ConfIniFile.
+void ReadParamConnectToBase();
+// Opens IBDatabase with ConfIniFile, starts IBTransaction and binds IBQuery to it.
+void ConnectToBase(fb::Database& IBDatabase, fb::Transaction& IBTransaction, fb::Query& IBQuery);
+// The CREATE DATABASE statement that CreateDataBase runs.
+QString createDatabaseStatement(const QString& per_IP, const QString& per_Path);
+// Creates an empty database file on the server, owned by SYSDBA.
+void CreateDataBase(QObject* per_fmConnectToBase, const QString& per_IP, const QString& per_Path);
+
+// New statement objects on the run's database: the first in the read transaction,
+// the second in the write transaction.
+std::unique_ptr<fb::Query> my_initialization_TIBQuery();
+std::unique_ptr<fb::Query> my_initialization_TIBQuery_insert();

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "fb/Database.h"
+#include "fb/EventListener.h"
+#include "fb/Query.h"
+#include "fb/Transaction.h"
+
+// The database objects of the run. The sign-in window owns the one instance and
+// makes it current; every statement function reaches it through runDatabase().
+struct RunDatabase {
+    fb::Database IBDatabase1;
+    fb::Transaction IBTransaction1{IBDatabase1}; // reads; started at connect, kept for the run
+    fb::Transaction IBTransaction2{IBDatabase1}; // writes; each write commits it
+    fb::Query IBQuery1{IBDatabase1, IBTransaction1};
+    fb::EventListener IBEvents1{QStringLiteral("InsertDataToLogsBase")};
+};
+
+// The current instance; throws fb::Error when there is none.
+RunDatabase& runDatabase();
+void setRunDatabase(RunDatabase* db);
