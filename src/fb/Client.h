@@ -69,8 +69,12 @@ public:
     T* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
     void reset(T* p = nullptr) {
-        if (m_p)
-            m_p->release();
+        if (m_p) {
+            if constexpr (requires(T* t) { t->release(); })
+                m_p->release();
+            else
+                m_p->dispose(); // builders are disposable, not counted
+        }
         m_p = p;
     }
     void disown() { m_p = nullptr; }

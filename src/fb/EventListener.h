@@ -32,13 +32,14 @@ signals:
 
 private:
     class Callback;
-    void deliver(const QByteArray& counts);
+    void deliver(quint64 generation, const QByteArray& counts);
     void queue();
 
     QString m_name;
     Database* m_db = nullptr;
     QByteArray m_block;
     bool m_baselineSet = false;
+    quint64 m_generation = 0;
     struct Registration;
     std::unique_ptr<Registration> m_registration;
 };
