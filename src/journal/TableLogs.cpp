@@ -1,0 +1,91 @@
+#include "journal/TableLogs.h"
+
+#include "app/Connection.h"
+#include "app/RunDatabase.h"
+#include "fb/Query.h"
+
+type_ParametersOfEvents gperParametersOfEventsUPDATE;
+
+namespace {
+
+// How far below the generator's value the newest row is looked for through the
+// key's index before falling back to a scan of the whole journal.
+constexpr int kNewestIdWindow = 1000;
+
+// Both read NULL, that is 0, when no row qualifies.
+int maxIdAbove(qint64 lowerBound) {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("select max(ID) from LOGS where ID > :perID"));
+    query->setParamInt(QStringLiteral("perID"), lowerBound);
+    query->open();
+    return query->field(0).asInteger();
+}
+
+int maxIdOfAll() {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("select max(ID) from LOGS"));
+    query->open();
+    return query->field(0).asInteger();
+}
+
+qint64 generatorValue() {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("select gen_id(GEN_LOGS_ID, 0) from RDB$DATABASE"));
+    query->open();
+    return query->field(0).asInt64();
+}
+
+} // namespace
+
+void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents) {
+    const QByteArray bytes = serializeChangeRecord(perParametersOfEvents);
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS)"));
+    query->setParamBlob(QStringLiteral("perPARAMETERS"), bytes);
+    query->execSql();
+    runDatabase().IBTransaction2.commit();
+}
+
+int Last_ID_To_LOGS() {
+    // The key's index is ascending, so max(ID) over the whole journal scans it all.
+    // Rows are numbered by the generator, so the newest one is almost always in a
+    // short index range below its value; a miss (rows given IDs of their own, many
+    // failed inserts) falls back to the full scan.
+    const qint64 lowerBound = generatorValue() - kNewestIdWindow;
+    if (lowerBound > 0) {
+        if (const int newest = maxIdAbove(lowerBound))
+            return newest;
+    }
+    return maxIdOfAll();
+}
+
+type_ParametersOfEvents GetBLOBFromLogsTable(int perID) {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("select * from LOGS WHERE ID = :perID"));
+    query->setParam(QStringLiteral("perID"), perID);
+    query->open();
+    query->last();
+    if (query->eof())
+        return {};
+    return deserializeChangeRecord(query->fieldByName(QStringLiteral("PARAMETERS")).asBytes());
+}
+
+QVector<type_LogsEntry> ReadLogsAfter(int perID) {
+    auto query = my_initialization_TIBQuery();
+    query->setSql(QStringLiteral("select ID, PARAMETERS from LOGS where ID > :perID order by ID"));
+    query->setParamInt(QStringLiteral("perID"), perID);
+    query->open();
+    QVector<type_LogsEntry> entries;
+    for (; !query->eof(); query->next()) {
+        type_LogsEntry entry;
+        entry.ID = query->fieldByName(QStringLiteral("ID")).asInteger();
+        try {
+            entry.ParametersOfEvents =
+                deserializeChangeRecord(query->fieldByName(QStringLiteral("PARAMETERS")).asBytes());
+        } catch (const ChangeRecordError& error) {
+            entry.ReadError = error.text();
+        }
+        entries.append(entry);
+    }
+    return entries;
+}

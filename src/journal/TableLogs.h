@@ -1,0 +1,30 @@
+#pragma once
+
+#include "journal/ChangeRecord.h"
+
+#include <QString>
+#include <QVector>
+
+// The change record that the selected object's save, move or deletion journals.
+extern type_ParametersOfEvents gperParametersOfEventsUPDATE;
+
+// One row of LOGS. An entry that cannot be read keeps its ID and the reason in
+// ReadError, with a default record.
+struct type_LogsEntry {
+    int ID = 0;
+    type_ParametersOfEvents ParametersOfEvents;
+    QString ReadError;
+
+    bool isReadable() const { return ReadError.isEmpty(); }
+};
+
+// Journals one change and commits it, which posts InsertDataToLogsBase to every client.
+void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents);
+// The newest journal entry's ID, 0 when the journal is empty.
+int Last_ID_To_LOGS();
+// The entry with this ID; a default record (Type_ 0, which receivers ignore) when
+// there is none. Throws ChangeRecordError when the entry is corrupted.
+type_ParametersOfEvents GetBLOBFromLogsTable(int perID);
+// Every entry with an ID above perID, oldest first. A corrupted entry does not stop
+// the others: it comes back with its ReadError set.
+QVector<type_LogsEntry> ReadLogsAfter(int perID);
