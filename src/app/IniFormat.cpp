@@ -109,8 +109,8 @@ SectionSpan findSection(const QByteArray& content, const QList<Line>& lines, con
     return span;
 }
 
-std::optional<ParsedLine> findKey(const QByteArray& content, const QList<Line>& lines, const SectionSpan& span,
-                                  const QString& key) {
+std::optional<ParsedLine> findKey(const QByteArray& content, const QList<Line>& lines,
+                                  const SectionSpan& span, const QString& key) {
     for (qsizetype i = span.header + 1; i < span.end; ++i) {
         ParsedLine parsed = parseLine(content, lines[i]);
         if (parsed.kind == LineKind::Key && sameName(parsed.name, key))
