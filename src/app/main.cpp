@@ -1,0 +1,26 @@
+#include "ui/Dialogs.h"
+#include "ui/TfmBrowser.h"
+#include "ui/unConnectToBase.h"
+#include "ui/unGeneral.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vestibar"));
+    QApplication::setApplicationDisplayName(QStringLiteral("vestibar"));
+
+    // The sign-in window may connect, sign in and open the main window right here.
+    auto signIn = std::make_unique<TfmConnectToBase>(qtDialogs());
+    signIn->start();
+    auto browser = std::make_unique<TfmBrowser>();
+    if (!signIn->signedIn())
+        signIn->show();
+
+    // Hidden windows do not count: the loop ends when the last shown window closes,
+    // the sign-in window before sign-in, the main window after it.
+    const int exitCode = QApplication::exec();
+    delete fmGeneral;
+    return exitCode;
+}

@@ -1,0 +1,41 @@
+#include "ui/Dialogs.h"
+
+#include "platform/ProcessExit.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+Dialogs::Answer QtDialogs::askWarning(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    // Without this, Escape and the close box would count as "No"; closing is its own answer.
+    QAbstractButton* closeButton = box.addButton(QMessageBox::Cancel);
+    closeButton->hide();
+    box.setEscapeButton(closeButton);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Closed;
+}
+
+void QtDialogs::showError(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+}
+
+QString QtDialogs::openFileName(QWidget* parent) {
+    return QFileDialog::getOpenFileName(parent);
+}
+
+void QtDialogs::exitProcess(int exitCode) {
+    terminateProcess(exitCode);
+}
+
+Dialogs& qtDialogs() {
+    static QtDialogs instance;
+    return instance;
+}
