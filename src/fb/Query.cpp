@@ -71,6 +71,7 @@ struct Query::State {
     QHash<QString, int> columnIndex; // upper-case name -> first column of that name
     std::vector<unsigned char> row, spare;
     bool hasCursor = false;
+    bool exhausted = false; // the cursor has returned its last row; fetching again is an error
 };
 
 // ---------------------------------------------------------------- Field
@@ -424,6 +425,7 @@ void Query::runStatement(bool wantCursor) {
         }
 
         if (s.hasCursor) {
+            s.exhausted = false;
             s.cursor.reset(s.statement->openCursor(status, transaction, inMeta.get(), in.empty() ? nullptr : in.data(),
                                                    s.outMeta.get(), 0));
             m_open = true;
@@ -443,12 +445,13 @@ void Query::runStatement(bool wantCursor) {
 
 void Query::fetch() {
     State& s = *m_state;
-    if (!s.cursor) {
+    if (!s.cursor || s.exhausted) {
         m_eof = true;
         return;
     }
     const int r = detail::call([&](ThrowStatusWrapper* status) { return s.cursor->fetchNext(status, s.row.data()); });
     m_eof = r != IStatus::RESULT_OK;
+    s.exhausted = m_eof;
 }
 
 void Query::execSql() {
@@ -484,6 +487,7 @@ void Query::last() {
             break;
         s.row.swap(s.spare);
     }
+    s.exhausted = true;
 }
 
 int Query::fieldCount() const {

@@ -1,0 +1,60 @@
+#include "TestDatabase.h"
+
+#include "app/Connection.h"
+#include "app/Variable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+namespace testsupport {
+
+ServerFolder::ServerFolder() {
+    // The server runs as its own user: the folder must be open to it.
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/vestibar-test-XXXXXX"));
+    dir.setAutoRemove(false);
+    m_path = dir.path();
+    QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+}
+
+ServerFolder::~ServerFolder() {
+    QDir(m_path).removeRecursively();
+}
+
+namespace {
+
+void connect(RunDatabase& db, const QString& databasePath) {
+    ConfIniFile.PatchToBasse = databasePath;
+    ConfIniFile.LoginByBasse = QString::fromLatin1(kSysdba);
+    ConfIniFile.PassByBasse = QString::fromLatin1(kSysdbaDefaultPassword);
+    ConfIniFile.IP = QString::fromLatin1(kServer);
+    ConnectToBase(db.IBDatabase1, db.IBTransaction1, db.IBQuery1);
+}
+
+} // namespace
+
+std::unique_ptr<RunDatabase> connectAnother(const QString& databasePath) {
+    auto other = std::make_unique<RunDatabase>();
+    const type_StuctureIniFile saved = ConfIniFile;
+    connect(*other, databasePath);
+    ConfIniFile = saved;
+    return other;
+}
+
+void FreshDatabase::SetUp() {
+    dbPath = folder.file(QStringLiteral("test.fdb"));
+    CreateDataBase(nullptr, QString::fromLatin1(kServer), dbPath);
+    connect(db, dbPath);
+    setRunDatabase(&db);
+}
+
+void FreshDatabase::TearDown() {
+    setRunDatabase(nullptr);
+    db.IBEvents1.detach();
+    db.IBDatabase1.close();
+}
+
+} // namespace testsupport
