@@ -100,9 +100,8 @@ QString ReadStringFromStream(ByteStreamReader& perStm) {
         throwReadError(QStringLiteral("negative string length %1 at offset %2").arg(count).arg(countAt));
     // Checked before allocating, so a huge count cannot cost memory.
     if (qint64(count) * 2 > perStm.remaining())
-        throwReadError(QStringLiteral("string length %1 at offset %2 runs past the end")
-                           .arg(count)
-                           .arg(countAt));
+        throwReadError(
+            QStringLiteral("string length %1 at offset %2 runs past the end").arg(count).arg(countAt));
     const QByteArray bytes = perStm.readBytes(qint64(count) * 2);
     QString text(count, Qt::Uninitialized);
     for (qint32 i = 0; i < count; ++i)

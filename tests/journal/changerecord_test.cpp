@@ -1,8 +1,8 @@
+#include "fb/Cp1251.h"
 #include "journal/ChangeRecord.h"
 
-#include "fb/Cp1251.h"
-
 #include <QtEndian>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -99,8 +99,8 @@ TEST(ChangeRecordLayout, StringsFollowInFieldOrder) {
     r.PORT_SERVERS_after = QStringLiteral("22");
     const QByteArray bytes = serializeChangeRecord(r);
     ASSERT_EQ(bytes.size(), 124 + 2 * 3);
-    EXPECT_EQ(bytes.mid(60, 6), hexBytes("010000006100"));
-    EXPECT_EQ(bytes.right(8), hexBytes("0200000032003200"));
+    EXPECT_EQ(bytes.mid(60, 6), hexBytes("01000000 6100"));
+    EXPECT_EQ(bytes.right(8), hexBytes("02000000 32003200"));
 }
 
 TEST(ChangeRecordLayout, NegativeIntegersAreTwosComplement) {
@@ -118,13 +118,12 @@ TEST(ChangeRecordLayout, NegativeIntegersAreTwosComplement) {
 TEST(ChangeRecordLayout, LengthIs124PlusTwiceTheStringLengths) {
     const type_ParametersOfEvents r = fullRecord();
     qsizetype units = 0;
-    for (const QString* s : {&r.Path_before, &r.Path_after, &r.Text_, &r.TEXT_TREETABLE_after,
-                             &r.DOMAIN_NAME_SERVERS_before, &r.DOMAIN_NAME_SERVERS_after,
-                             &r.IP_ADDRES_SERVERS_before, &r.IP_ADDRES_SERVERS_after,
-                             &r.LOGIN_LOGIN_PASS_before, &r.LOGIN_LOGIN_PASS_after,
-                             &r.NAME_LOGIN_PASS_before, &r.NAME_LOGIN_PASS_after,
-                             &r.PASS_LOGIN_PASS_before, &r.PASS_LOGIN_PASS_after, &r.PORT_SERVERS_before,
-                             &r.PORT_SERVERS_after})
+    for (const QString* s :
+         {&r.Path_before, &r.Path_after, &r.Text_, &r.TEXT_TREETABLE_after, &r.DOMAIN_NAME_SERVERS_before,
+          &r.DOMAIN_NAME_SERVERS_after, &r.IP_ADDRES_SERVERS_before, &r.IP_ADDRES_SERVERS_after,
+          &r.LOGIN_LOGIN_PASS_before, &r.LOGIN_LOGIN_PASS_after, &r.NAME_LOGIN_PASS_before,
+          &r.NAME_LOGIN_PASS_after, &r.PASS_LOGIN_PASS_before, &r.PASS_LOGIN_PASS_after,
+          &r.PORT_SERVERS_before, &r.PORT_SERVERS_after})
         units += s->size();
     EXPECT_EQ(serializeChangeRecord(r).size(), 124 + 2 * units);
 }
@@ -132,7 +131,7 @@ TEST(ChangeRecordLayout, LengthIs124PlusTwiceTheStringLengths) {
 TEST(CountedString, LengthOneTakesSixBytes) {
     QByteArray stream;
     WriteStringToStream(stream, QStringLiteral("Ж"));
-    EXPECT_EQ(stream, hexBytes("010000001604"));
+    EXPECT_EQ(stream, hexBytes("01000000 1604"));
 }
 
 TEST(CountedString, EmptyStringIsOnlyTheCount) {
@@ -144,7 +143,7 @@ TEST(CountedString, EmptyStringIsOnlyTheCount) {
 TEST(CountedString, AppendsToWhatIsThere) {
     QByteArray stream("xy");
     WriteStringToStream(stream, QStringLiteral("b"));
-    EXPECT_EQ(stream, QByteArray("xy") + hexBytes("010000006200"));
+    EXPECT_EQ(stream, QByteArray("xy") + hexBytes("01000000 6200"));
 }
 
 TEST(CountedString, ReadsSuccessiveStringsAndAdvances) {
@@ -177,7 +176,7 @@ TEST(CodePage, EveryCp1251CharacterRoundTrips) {
 TEST(CodePage, CharacterOutsideCp1251IsWrittenAsQuestionMark) {
     QByteArray stream;
     WriteStringToStream(stream, QStringLiteral("a中b"));
-    EXPECT_EQ(stream, hexBytes("03000000" "61003f006200"));
+    EXPECT_EQ(stream, hexBytes("03000000 61003f006200"));
 
     type_ParametersOfEvents r;
     r.PASS_LOGIN_PASS_after = QStringLiteral("ключ中");
@@ -187,7 +186,7 @@ TEST(CodePage, CharacterOutsideCp1251IsWrittenAsQuestionMark) {
 
 TEST(CodePage, ReaderMapsForeignUtf16ThroughCp1251) {
     // Another writer may have stored characters the code page lacks.
-    const QByteArray stream = hexBytes("02000000" "2d4e1604");
+    const QByteArray stream = hexBytes("02000000 2d4e1604");
     ByteStreamReader reader(stream);
     EXPECT_EQ(ReadStringFromStream(reader), QStringLiteral("?Ж"));
 }
@@ -231,14 +230,14 @@ TEST(CorruptedEntry, HugeCountThrowsWithoutAllocating) {
 }
 
 TEST(CorruptedEntry, CountOneUnitTooLongThrows) {
-    QByteArray stream = hexBytes("02000000" "4100");
+    QByteArray stream = hexBytes("02000000 4100");
     ByteStreamReader reader(stream);
     EXPECT_THROW(ReadStringFromStream(reader), ChangeRecordError);
     EXPECT_EQ(reader.position(), 4);
 }
 
 TEST(CorruptedEntry, OddTrailingByteInsideAStringThrows) {
-    QByteArray stream = hexBytes("01000000" "41");
+    QByteArray stream = hexBytes("01000000 41");
     ByteStreamReader reader(stream);
     EXPECT_THROW(ReadStringFromStream(reader), ChangeRecordError);
 }
@@ -274,7 +273,8 @@ QString randomText(std::mt19937& rng) {
 }
 
 type_ParametersOfEvents randomRecord(std::mt19937& rng) {
-    std::uniform_int_distribution<int> anyInt(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    std::uniform_int_distribution<int> anyInt(std::numeric_limits<int>::min(),
+                                              std::numeric_limits<int>::max());
     type_ParametersOfEvents r;
     for (int* field : {&r.UserID_, &r.Type_, &r.ID_Parent_before, &r.IndexSelectNode, &r.ID_LOGIN_PASS_after})
         *field = anyInt(rng);
@@ -324,8 +324,7 @@ TEST(ChangeRecordFuzz, CorruptedAndTruncatedEntriesNeverCrash) {
 
 TEST(ChangeRecordFuzz, CountsSetToEdgeValuesNeverCrash) {
     std::mt19937 rng(99);
-    const qint32 edges[] = {-1, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(),
-                            0x40000000, 0x7FFFFFFE / 2, 1, 200};
+    const qint32 edges[] = {-1, INT32_MIN, INT32_MAX, 0x40000000, 0x3FFFFFFF, 1, 200};
     for (int i = 0; i < 1000; ++i) {
         QByteArray bytes = serializeChangeRecord(randomRecord(rng));
         // Walk the counts and replace one with an edge value.

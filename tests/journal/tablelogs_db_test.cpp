@@ -1,7 +1,6 @@
-#include "journal/TableLogs.h"
-
 #include "app/Connection.h"
 #include "app/RunDatabase.h"
+#include "journal/TableLogs.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +21,12 @@ void createJournalTable() {
         "CREATE TABLE LOGS (ID          INTEGER NOT NULL, PARAMETERS  BLOB SUB_TYPE 0 SEGMENT SIZE 80 );"));
     runStatement(QStringLiteral("ALTER TABLE LOGS ADD CONSTRAINT PK_LOGS PRIMARY KEY (ID); "));
     runStatement(QStringLiteral("CREATE GENERATOR GEN_LOGS_ID;"));
-    runStatement(QStringLiteral("CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  "
-                                "begin   POST_EVENT 'InsertDataToLogsBase';end   "));
-    runStatement(QStringLiteral("create trigger LOGS_BI for LOGS active before insert position 0 as begin   if "
-                                "(new.id is null) then     new.id = gen_id(gen_logs_id,1);  end "));
+    runStatement(
+        QStringLiteral("CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  "
+                       "begin   POST_EVENT 'InsertDataToLogsBase';end   "));
+    runStatement(
+        QStringLiteral("create trigger LOGS_BI for LOGS active before insert position 0 as begin   if "
+                       "(new.id is null) then     new.id = gen_id(gen_logs_id,1);  end "));
 }
 
 void insertRawEntry(int id, const QByteArray& bytes) {
