@@ -152,11 +152,11 @@ QWidget* TfmConnectToBase::buildDatabaseTab() {
     grid->addWidget(Edit2, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Пароль"), TabSheet2), 1, 2);
     grid->addWidget(Edit3, 1, 3);
-    grid->addWidget(CheckBox4, 2, 3);
+    grid->addWidget(CheckBox4, 2, 3, Qt::AlignLeft);
     grid->addWidget(new QLabel(QStringLiteral("IP адрес"), TabSheet2), 2, 0);
     grid->addWidget(Edit4, 2, 1);
-    grid->addWidget(CheckBox3, 3, 1);
-    grid->addWidget(CheckBox2, 3, 3);
+    grid->addWidget(CheckBox3, 3, 1, Qt::AlignLeft);
+    grid->addWidget(CheckBox2, 3, 3, Qt::AlignLeft);
     grid->addWidget(Label5, 4, 1);
     grid->addWidget(BitBtn2, 4, 3);
     return TabSheet2;

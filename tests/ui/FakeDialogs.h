@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+// Answers questions from a queue, remembers every box, and records the exit code
+// instead of ending the test program.
+class FakeDialogs : public Dialogs {
+public:
+    std::deque<Answer> answers; // next answers; an empty queue answers "closed"
+    QString nextFileName;       // empty: the dialog was cancelled
+    QStringList questions;
+    QStringList errors;
+    std::optional<int> exitCode;
+
+    Answer askWarning(QWidget*, const QString& text) override {
+        questions << text;
+        if (answers.empty())
+            return Answer::Closed;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showError(QWidget*, const QString& text) override { errors << text; }
+    QString openFileName(QWidget*) override { return nextFileName; }
+    void exitProcess(int code) override { exitCode = code; }
+};
