@@ -8,13 +8,13 @@ namespace {
 
 const QString kGenId = QStringLiteral("select GEN_ID(GEN_LOGIN_PASS_ID, 1) from RDB$DATABASE");
 
-const QString kInsertKeySet = QStringLiteral(
-    "insert into LOGIN_PASS (ID,  NAME, lOGIN,  PASS,  PERSONAL ) values (:perID, :perNAME, :perLOGIN, :perPASS, "
-    ":perPERSONAL )");
+const QString kInsertKeySet = QStringLiteral("insert into LOGIN_PASS (ID,  NAME, lOGIN,  PASS,  PERSONAL ) "
+                                             "values (:perID, :perNAME, :perLOGIN, :perPASS, "
+                                             ":perPERSONAL )");
 
-const QString kUpdateKeySet = QStringLiteral(
-    "UPDATE LOGIN_PASS SET NAME =       :perNAME, LOGIN =      :perLOGIN, PASS =       :perPASS, PERSONAL=    "
-    ":perPERSONAL  where ID = :perID");
+const QString kUpdateKeySet = QStringLiteral("UPDATE LOGIN_PASS SET NAME =       :perNAME, LOGIN =      "
+                                             ":perLOGIN, PASS =       :perPASS, PERSONAL=    "
+                                             ":perPERSONAL  where ID = :perID");
 
 const QString kDeleteKeySet = QStringLiteral("DELETE FROM LOGIN_PASS WHERE LOGIN_PASS.id= :perID");
 
@@ -22,12 +22,13 @@ const QString kSelectName = QStringLiteral(
     "select  NAME       AS NAME_LOGIN_PASS from LOGIN_PASS where LOGIN_PASS.ID = :perID_LOGIN_PASS");
 
 const QString kSelectKeySet = QStringLiteral(
-    "select  ID         AS ID_LOGIN_PASS,NAME       AS NAME_LOGIN_PASS,LOGIN      AS LOGIN_LOGIN_PASS,PASS       "
+    "select  ID         AS ID_LOGIN_PASS,NAME       AS NAME_LOGIN_PASS,LOGIN      AS LOGIN_LOGIN_PASS,PASS   "
+    "    "
     "AS PASS_LOGIN_PASS,PERSONAL   AS PERSONAL_LOGIN_PASS from LOGIN_PASS where LOGIN_PASS.ID = "
     ":perID_LOGIN_PASS");
 
-const QString kSelectVisibleKeySets = QStringLiteral(
-    "select * from LOGIN_PASS where LOGIN_PASS.PERSONAL = :perPERSONAL or LOGIN_PASS.PERSONAL is Null ORDER BY ");
+const QString kSelectVisibleKeySets = QStringLiteral("select * from LOGIN_PASS where LOGIN_PASS.PERSONAL = "
+                                                     ":perPERSONAL or LOGIN_PASS.PERSONAL is Null ORDER BY ");
 
 void executeAndCommit(fb::Query& query) {
     query.execSql();
@@ -91,7 +92,7 @@ std::unique_ptr<fb::Query> SELECT_LOGIN_AND_PASS_OF_TABLE_LOGIN_PASS(int perID_L
 }
 
 std::unique_ptr<fb::Query> select_data_of_table_LOGIN_PASS_and_past_data_to_combobox(int perPERSONAL,
-                                                                                       bool perORDERBY) {
+                                                                                     bool perORDERBY) {
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(kSelectVisibleKeySets +
                   (perORDERBY ? QStringLiteral("LOGIN_PASS.NAME") : QStringLiteral("LOGIN_PASS.ID")));

@@ -35,4 +35,4 @@ std::unique_ptr<fb::Query> SELECT_LOGIN_AND_PASS_OF_TABLE_LOGIN_PASS(int perID_L
 // The user's own key sets and the shared ones (only the shared ones for user 0),
 // ordered by NAME when perORDERBY is true, else by ID.
 std::unique_ptr<fb::Query> select_data_of_table_LOGIN_PASS_and_past_data_to_combobox(int perPERSONAL,
-                                                                                       bool perORDERBY);
+                                                                                     bool perORDERBY);

@@ -7,9 +7,9 @@
 
 namespace {
 
-const QString kInsertServer = QStringLiteral(
-    "insert into SERVERS (ID_TREETABLE,DOMAIN_NAME, IP_ADDRES, PORT, TRANSLATION_ ) values (:perID_TREETABLE, "
-    ":perDOMAIN_NAME, :perIP_ADDRES, :perPORT, :per_TRANSLATION_)");
+const QString kInsertServer = QStringLiteral("insert into SERVERS (ID_TREETABLE,DOMAIN_NAME, IP_ADDRES, "
+                                             "PORT, TRANSLATION_ ) values (:perID_TREETABLE, "
+                                             ":perDOMAIN_NAME, :perIP_ADDRES, :perPORT, :per_TRANSLATION_)");
 
 const QString kSelectServerWithTree = QStringLiteral(
     "SELECT TREETABLE.ID              AS ID_TREETABLE, TREETABLE.TYPE_NODE       AS TYPE_NODE, "
@@ -17,7 +17,8 @@ const QString kSelectServerWithTree = QStringLiteral(
     "SERVERS.ID                AS ID_SERVERS, SERVERS.ID_TREETABLE      AS ID_TREETABLE_SERVERS, "
     "SERVERS.DOMAIN_NAME       AS DOMAIN_NAME_SERVERS, SERVERS.IP_ADDRES         AS IP_ADDRESS_SERVERS, "
     "SERVERS.PORT              AS PORT_SERVERS, SERVERS.TRANSLATION_      AS TRANSLATION_SERVERS, "
-    "SERVERS.DEFAUL_PASS       AS DEFAUL_PASS_SERVERS, SERVERS.DEFAUL_DNS_OR_IP  AS DEFAUL_DNS_OR_IP_SERVERS, "
+    "SERVERS.DEFAUL_PASS       AS DEFAUL_PASS_SERVERS, SERVERS.DEFAUL_DNS_OR_IP  AS "
+    "DEFAUL_DNS_OR_IP_SERVERS, "
     "SERVERS.DEFAUL_RDP_OR_SSH AS DEFAUL_RDP_OR_SSH_SERVERS, SERVERS.NOTES             AS NOTES_SERVERS from "
     "SERVERS inner join TREETABLE ON SERVERS.ID_TREETABLE = TREETABLE.ID WHERE SERVERS.ID_TREETABLE= "
     ":perID_TREETABLE");
@@ -30,7 +31,8 @@ const QString kUpdateServerKeepDefaultKeys = QStringLiteral(
 const QString kUpdateServerSetDefaultKeys = QStringLiteral(
     "UPDATE SERVERS SET DOMAIN_NAME =       :perDOMAIN_NAME, IP_ADDRES =         :perIP_ADDRES, PORT =       "
     "       :perPORT, TRANSLATION_ =      :perTRANSLATION_, DEFAUL_PASS =       :perDEFAUL_PASS, "
-    "DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, NOTES =             "
+    "DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, NOTES =            "
+    " "
     ":perNOTES_OF_SERVER  where ID = :perID");
 
 void executeAndCommit(fb::Query& query) {
@@ -68,7 +70,8 @@ void update_for_table_SERVERS(int perID, const QString& perDOMAIN_NAME, const QS
     // A negative key set has no statement of its own; refuse it rather than
     // silently dropping the rest of the object's data.
     if (perDEFAUL_PASS < 0)
-        throw fb::Error(QStringLiteral("update_for_table_SERVERS: invalid default key set %1").arg(perDEFAUL_PASS));
+        throw fb::Error(
+            QStringLiteral("update_for_table_SERVERS: invalid default key set %1").arg(perDEFAUL_PASS));
 
     const bool setsDefaultKeys = perDEFAUL_PASS > 0;
     auto query = my_initialization_TIBQuery_insert();

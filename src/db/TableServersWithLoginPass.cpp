@@ -6,23 +6,27 @@
 
 namespace {
 
-const QString kInsertLink = QStringLiteral(
-    "insert into SERVERS_WITH_LOGIN_PASSS (ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB, DNS_OR_IP, RDP_OR_SSH ) values "
-    "(:perID_SERVERS, :perID_LOGIN_PASS, :perID_USER_DB, :perDNS_OR_IP, :perRDP_OR_SSH )");
+const QString kInsertLink =
+    QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB, DNS_OR_IP, "
+                   "RDP_OR_SSH ) values "
+                   "(:perID_SERVERS, :perID_LOGIN_PASS, :perID_USER_DB, :perDNS_OR_IP, :perRDP_OR_SSH )");
 
-const QString kFindLink = QStringLiteral(
-    "SELECT  ID              AS ID_SERV_WITH_LOG_PAS, ID_SERVERS      AS ID_SERVERS_SERV_WITH_LOG_PAS,ID_LOGIN_PASS "
-    "  AS ID_LOGIN_PASS_SERV_WITH_LOG_PAS,ID_USER_DB      AS ID_USER_DB_SERV_WITH_LOG_PAS, DNS_OR_IP       AS "
-    "DNS_OR_IP_SERV_WITH_LOG_PAS, RDP_OR_SSH      AS RDP_OR_SSH_SERV_WITH_LOG_PAS from  SERVERS_WITH_LOGIN_PASSS "
-    "where ID_SERVERS = :perID_SERVERS and ID_USER_DB = :perID_USER_DB");
+const QString kFindLink = QStringLiteral("SELECT  ID              AS ID_SERV_WITH_LOG_PAS, ID_SERVERS      "
+                                         "AS ID_SERVERS_SERV_WITH_LOG_PAS,ID_LOGIN_PASS "
+                                         "  AS ID_LOGIN_PASS_SERV_WITH_LOG_PAS,ID_USER_DB      AS "
+                                         "ID_USER_DB_SERV_WITH_LOG_PAS, DNS_OR_IP       AS "
+                                         "DNS_OR_IP_SERV_WITH_LOG_PAS, RDP_OR_SSH      AS "
+                                         "RDP_OR_SSH_SERV_WITH_LOG_PAS from  SERVERS_WITH_LOGIN_PASSS "
+                                         "where ID_SERVERS = :perID_SERVERS and ID_USER_DB = :perID_USER_DB");
 
-const QString kUpdateLink = QStringLiteral(
-    "UPDATE SERVERS_WITH_LOGIN_PASSS SET ID_LOGIN_PASS =      :perID_LOGIN_PASS, DNS_OR_IP  =      :perDNS_OR_IP, "
-    "RDP_OR_SSH =      :perRDP_OR_SSH  where ID = :perID");
+const QString kUpdateLink = QStringLiteral("UPDATE SERVERS_WITH_LOGIN_PASSS SET ID_LOGIN_PASS =      "
+                                           ":perID_LOGIN_PASS, DNS_OR_IP  =      :perDNS_OR_IP, "
+                                           "RDP_OR_SSH =      :perRDP_OR_SSH  where ID = :perID");
 
 const QString kServersUsingKeySet = QStringLiteral(
     "select        treetable.text as TEXT,        login_pass.id from login_pass    inner join "
-    "servers_with_login_passs on (login_pass.id = servers_with_login_passs.id_login_pass)    inner join servers on "
+    "servers_with_login_passs on (login_pass.id = servers_with_login_passs.id_login_pass)    inner join "
+    "servers on "
     "(servers_with_login_passs.id_servers = servers.id)    inner join treetable on (servers.id_treetable = "
     "treetable.id) where login_pass.id = :perIDpass ");
 

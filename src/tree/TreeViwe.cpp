@@ -8,21 +8,21 @@ namespace {
 
 const QString kGenId = QStringLiteral("select GEN_ID(GEN_TREETABLE_ID, 1) from RDB$DATABASE");
 
-const QString kInsertTopLevel = QStringLiteral(
-    "insert into  TREETABLE (ID, ID_PARENT, TEXT, POSITION_ ) values (:ID, :perID_PARENT, :perText, :perPOSITION_ )");
+const QString kInsertTopLevel = QStringLiteral("insert into  TREETABLE (ID, ID_PARENT, TEXT, POSITION_ ) "
+                                               "values (:ID, :perID_PARENT, :perText, :perPOSITION_ )");
 
-const QString kInsertChild = QStringLiteral(
-    "insert into  TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values (:ID, :perID_PARENT, :perText, :perPOSITION_)");
+const QString kInsertChild = QStringLiteral("insert into  TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values "
+                                            "(:ID, :perID_PARENT, :perText, :perPOSITION_)");
 
 // Only the highest identity is wanted, so one row is read instead of the table.
 const QString kHighestId = QStringLiteral("select max(ID) as ID from TREETABLE");
 
-const QString kUpdateObject = QStringLiteral(
-    "UPDATE TREETABLE SET TEXT =       :perTEXT, ID_ICO =     :perID_ico, TYPE_NODE =  :perTYPE_NODE where ID = "
-    ":perID");
+const QString kUpdateObject = QStringLiteral("UPDATE TREETABLE SET TEXT =       :perTEXT, ID_ICO =     "
+                                             ":perID_ico, TYPE_NODE =  :perTYPE_NODE where ID = "
+                                             ":perID");
 
-const QString kMoveObject = QStringLiteral(
-    "UPDATE TREETABLE SET ID_PARENT =      :per_ID_des, POSITION_ =      :perPOSITION_ where ID = :per_ID_src");
+const QString kMoveObject = QStringLiteral("UPDATE TREETABLE SET ID_PARENT =      :per_ID_des, POSITION_ =   "
+                                           "   :perPOSITION_ where ID = :per_ID_src");
 
 const QString kDeleteObjectPrefix = QStringLiteral("DELETE FROM treetable WHERE treetable.id=");
 

@@ -111,7 +111,8 @@ TEST_F(TableLinksTest, UpdateChangesOnlyTheNamedLink) {
 TEST_F(TableLinksTest, UpdateToMissingKeySetFailsAndKeepsTheLink) {
     insert_data_to_table_SERVERS_WITH_LOGIN_PASSS(1, 1, 1, 1, 1);
     EXPECT_THROW(update_for_table_SERVERS_WITH_LOGIN_PASSS(1, 99, 2, 2), fb::Error);
-    EXPECT_EQ(FIND_IN_SERVERS_WITH_LOGIN_PASSS(1, 1)->fieldByName(QStringLiteral("ID_LOGIN_PASS_SERV_WITH_LOG_PAS"))
+    EXPECT_EQ(FIND_IN_SERVERS_WITH_LOGIN_PASSS(1, 1)
+                  ->fieldByName(QStringLiteral("ID_LOGIN_PASS_SERV_WITH_LOG_PAS"))
                   .asInteger(),
               1);
 }
@@ -129,7 +130,8 @@ TEST_F(TableLinksTest, ServersUsingKeySetGiveOneRowPerLink) {
         EXPECT_EQ(rows->fieldByName(QStringLiteral("ID")).asInteger(), 1);
     }
     captions.sort();
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("alpha"), QStringLiteral("alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("alpha"), QStringLiteral("alpha"), QStringLiteral("beta")}));
     EXPECT_TRUE(SelectAllServerByOnIDpassword(0)->eof());
 }
 

@@ -79,7 +79,9 @@ TEST_F(TableLoginPassTest, BlankOnlyNameAndLoginAreStoredAsNullAndReadBackEmpty)
     EXPECT_TRUE(stored->fieldByName(QStringLiteral("LOGIN")).isNull());
     EXPECT_TRUE(stored->fieldByName(QStringLiteral("PERSONAL")).isNull());
     EXPECT_EQ(GetNameOfKeyByID(1), QString());
-    EXPECT_EQ(SELECT_LOGIN_AND_PASS_OF_TABLE_LOGIN_PASS(1)->fieldByName(QStringLiteral("LOGIN_LOGIN_PASS")).asString(),
+    EXPECT_EQ(SELECT_LOGIN_AND_PASS_OF_TABLE_LOGIN_PASS(1)
+                  ->fieldByName(QStringLiteral("LOGIN_LOGIN_PASS"))
+                  .asString(),
               QString());
 }
 
@@ -93,7 +95,8 @@ TEST_F(TableLoginPassTest, IdZeroIsFilledByTheTrigger) {
 TEST_F(TableLoginPassTest, UpdateRewritesEveryColumnAndZeroOwnerMakesItShared) {
     addTwoMoreUsers();
     const int id = addKeySet(QStringLiteral("old"), 2);
-    update_for_table_LOGIN_PASS(QStringLiteral(" new "), QStringLiteral("root"), QStringLiteral("secret"), 0, id);
+    update_for_table_LOGIN_PASS(QStringLiteral(" new "), QStringLiteral("root"), QStringLiteral("secret"), 0,
+                                id);
 
     auto row = SELECT_LOGIN_AND_PASS_OF_TABLE_LOGIN_PASS(id);
     EXPECT_EQ(row->fieldByName(QStringLiteral("NAME_LOGIN_PASS")).asString().trimmed(), "new");
@@ -111,8 +114,9 @@ TEST_F(TableLoginPassTest, UpdateOrDeleteOfMissingKeySetIsNoError) {
 }
 
 TEST_F(TableLoginPassTest, TooLongLoginFailsWithTruncationError) {
-    EXPECT_THROW(insert_data_for_table_LOGIN_PASS(1, QStringLiteral("n"), QString(51, QLatin1Char('l')), QString(), 0),
-                 fb::Error);
+    EXPECT_THROW(
+        insert_data_for_table_LOGIN_PASS(1, QStringLiteral("n"), QString(51, QLatin1Char('l')), QString(), 0),
+        fb::Error);
     EXPECT_EQ(GetNameOfKeyByID(1), QString());
 }
 

@@ -40,9 +40,11 @@ protected:
         return serverRowOf(treeId)->fieldByName(QStringLiteral("ID")).asInteger();
     }
 
-    void update(int serverId, int defaultKeys, int rdpOrSsh, const QByteArray& notes = QByteArray("{\\rtf1}")) {
+    void update(int serverId, int defaultKeys, int rdpOrSsh,
+                const QByteArray& notes = QByteArray("{\\rtf1}")) {
         update_for_table_SERVERS(serverId, QStringLiteral("host.example"), QStringLiteral("10.0.0.1"),
-                                 QStringLiteral("22"), QStringLiteral("KOI8-R"), defaultKeys, 1, rdpOrSsh, notes);
+                                 QStringLiteral("22"), QStringLiteral("KOI8-R"), defaultKeys, 1, rdpOrSsh,
+                                 notes);
     }
 };
 
@@ -107,8 +109,9 @@ TEST_F(TableServersTest, SelectStandsOnLastRowWhenAnObjectHasTwoServerRows) {
     insertDataInSERVERS(1, QStringLiteral("second.example"), QString(), QString(), QString());
     auto row = SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(1);
     ASSERT_FALSE(row->eof());
-    const int lastServerId =
-        readRows(QStringLiteral("select max(ID) as ID from SERVERS"))->fieldByName(QStringLiteral("ID")).asInteger();
+    const int lastServerId = readRows(QStringLiteral("select max(ID) as ID from SERVERS"))
+                                 ->fieldByName(QStringLiteral("ID"))
+                                 .asInteger();
     EXPECT_EQ(row->fieldByName(QStringLiteral("ID_SERVERS")).asInteger(), lastServerId);
 }
 
@@ -126,8 +129,8 @@ TEST_F(TableServersTest, UpdateWithDefaultKeySetZeroKeepsThePreviousOne) {
 TEST_F(TableServersTest, UpdateWithConnectionKindZeroStoresNull) {
     const int serverId = addObjectWithServer(1);
     update(serverId, 3, 1);
-    update_for_table_SERVERS(serverId, QStringLiteral("h"), QStringLiteral(" "), QString(), QString(), 3, 0, 0,
-                             QByteArray("x"));
+    update_for_table_SERVERS(serverId, QStringLiteral("h"), QStringLiteral(" "), QString(), QString(), 3, 0,
+                             0, QByteArray("x"));
 
     auto row = serverRowOf(1);
     EXPECT_TRUE(row->fieldByName(QStringLiteral("DEFAUL_RDP_OR_SSH")).isNull());
@@ -140,8 +143,8 @@ TEST_F(TableServersTest, NegativeDefaultKeySetIsRefusedAndWritesNothing) {
     const int serverId = addObjectWithServer(1);
     update(serverId, 8, 1);
 
-    EXPECT_THROW(update_for_table_SERVERS(serverId, QStringLiteral("changed"), QString(), QString(), QString(), -1,
-                                          2, 2, QByteArray("new notes")),
+    EXPECT_THROW(update_for_table_SERVERS(serverId, QStringLiteral("changed"), QString(), QString(),
+                                          QString(), -1, 2, 2, QByteArray("new notes")),
                  fb::Error);
 
     auto row = serverRowOf(1);
@@ -159,7 +162,9 @@ TEST_F(TableServersTest, NotesAreStoredByteForByteWithoutTrimming) {
     update(serverId, 0, 1, notes);
 
     EXPECT_EQ(serverRowOf(1)->fieldByName(QStringLiteral("NOTES")).asBytes(), notes);
-    EXPECT_EQ(SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(1)->fieldByName(QStringLiteral("NOTES_SERVERS")).asBytes(),
+    EXPECT_EQ(SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(1)
+                  ->fieldByName(QStringLiteral("NOTES_SERVERS"))
+                  .asBytes(),
               notes);
 }
 
