@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
+#include <QApplication>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -514,6 +516,25 @@ TEST_F(SignInWindow, CreatingOverAnExistingFileShowsTheErrorAndWritesNoConfig) {
     EXPECT_FALSE(QFile::exists(configFilePath()));
     EXPECT_EQ(text("Label5"), QStringLiteral("Статус"));
     EXPECT_FALSE(window->database().IBDatabase1.connected());
+}
+
+TEST_F(SignInWindow, HiddenSignInWindowNeitherEndsTheLoopNorKeepsItAliveAfterMainWindowCloses) {
+    startWindow();
+    createDatabase(folder.file(QStringLiteral("base")));
+    bool stillRunningAfterSignIn = false;
+    QTimer::singleShot(0, [this] { signIn(QStringLiteral("kestu")); });
+    QTimer::singleShot(100, [&] {
+        stillRunningAfterSignIn = fmGeneral && fmGeneral->isVisible();
+        if (fmGeneral)
+            fmGeneral->close();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(10000);
+
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(stillRunningAfterSignIn);
 }
 
 // --- main-window shell -------------------------------------------------------------------
