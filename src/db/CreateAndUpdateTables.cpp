@@ -33,53 +33,74 @@ const QStringList& newBaseStatements() {
         QStringLiteral("CREATE GENERATOR GEN_USER_DB_ID;"),
         QStringLiteral("SET GENERATOR GEN_USER_DB_ID TO 0;"),
         QStringLiteral("CREATE TABLE DATA_PROGRAMM (     ID      INTEGER NOT NULL,    VER_DB  INTEGER   );"),
-        QStringLiteral("CREATE TABLE LOGIN_PASS (     ID        INTEGER NOT NULL,    NAME      CHAR(150),    LOGIN"
-                       "     CHAR(50),    PASS      CHAR(50),    PERSONAL  INTEGER);"),
-        QStringLiteral("CREATE TABLE OTHER_LOGIN_PASS_ON_SRV (    ID       INTEGER NOT NULL,    LOGIN    CHAR(50),"
-                       "    PASS     CHAR(50),    COMMENT  VARCHAR(1024));"),
-        QStringLiteral("CREATE TABLE SERVERS (    ID                 INTEGER NOT NULL,    ID_TREETABLE       INTEGER,"
-                       "    DOMAIN_NAME        CHAR(50),    IP_ADDRES          CHAR(16),    TRANSLATION_       "
-                       "CHAR(50),    PORT               CHAR(5),    DEFAUL_PASS        INTEGER,    DEFAUL_DNS_OR_IP"
-                       "   INTEGER,    DEFAUL_RDP_OR_SSH  INTEGER);"),
-        QStringLiteral("CREATE TABLE SERVERS_WITH_LOGIN_PASSS (    ID             INTEGER NOT NULL,    ID_SERVERS   "
-                       "  INTEGER,    ID_LOGIN_PASS  INTEGER,    ID_USER_DB     INTEGER,    DNS_OR_IP      INTEGER,"
-                       "    RDP_OR_SSH     INTEGER); "),
-        QStringLiteral("CREATE TABLE TREETABLE (    ID         INTEGER NOT NULL,    ID_PARENT  INTEGER,    TEXT    "
-                       "   CHAR(50),    ID_ICO     INTEGER);"),
-        QStringLiteral("CREATE TABLE USER_DB (    ID    INTEGER NOT NULL,    FIO   CHAR(50),    PASS  CHAR(10));"),
+        QStringLiteral(
+            "CREATE TABLE LOGIN_PASS (     ID        INTEGER NOT NULL,    NAME      CHAR(150),    LOGIN"
+            "     CHAR(50),    PASS      CHAR(50),    PERSONAL  INTEGER);"),
+        QStringLiteral(
+            "CREATE TABLE OTHER_LOGIN_PASS_ON_SRV (    ID       INTEGER NOT NULL,    LOGIN    CHAR(50),"
+            "    PASS     CHAR(50),    COMMENT  VARCHAR(1024));"),
+        QStringLiteral(
+            "CREATE TABLE SERVERS (    ID                 INTEGER NOT NULL,    ID_TREETABLE       INTEGER,"
+            "    DOMAIN_NAME        CHAR(50),    IP_ADDRES          CHAR(16),    TRANSLATION_       "
+            "CHAR(50),    PORT               CHAR(5),    DEFAUL_PASS        INTEGER,    DEFAUL_DNS_OR_IP"
+            "   INTEGER,    DEFAUL_RDP_OR_SSH  INTEGER);"),
+        QStringLiteral(
+            "CREATE TABLE SERVERS_WITH_LOGIN_PASSS (    ID             INTEGER NOT NULL,    ID_SERVERS   "
+            "  INTEGER,    ID_LOGIN_PASS  INTEGER,    ID_USER_DB     INTEGER,    DNS_OR_IP      INTEGER,"
+            "    RDP_OR_SSH     INTEGER); "),
+        QStringLiteral(
+            "CREATE TABLE TREETABLE (    ID         INTEGER NOT NULL,    ID_PARENT  INTEGER,    TEXT    "
+            "   CHAR(50),    ID_ICO     INTEGER);"),
+        QStringLiteral(
+            "CREATE TABLE USER_DB (    ID    INTEGER NOT NULL,    FIO   CHAR(50),    PASS  CHAR(10));"),
         QStringLiteral("ALTER TABLE DATA_PROGRAMM ADD CONSTRAINT PK_DATA PRIMARY KEY (ID);"),
         QStringLiteral("ALTER TABLE LOGIN_PASS ADD CONSTRAINT PK_LOGIN_PASS PRIMARY KEY (ID); "),
-        QStringLiteral("ALTER TABLE OTHER_LOGIN_PASS_ON_SRV ADD CONSTRAINT PK_OTHER_LOGIN_PASS_ON_SRV PRIMARY KEY (ID);"),
+        QStringLiteral("ALTER TABLE OTHER_LOGIN_PASS_ON_SRV ADD CONSTRAINT PK_OTHER_LOGIN_PASS_ON_SRV "
+                       "PRIMARY KEY (ID);"),
         QStringLiteral("ALTER TABLE SERVERS ADD CONSTRAINT PK_SERVERS PRIMARY KEY (ID);"),
-        QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT PK_SERVERS_WITH_LOGIN_PASSS PRIMARY KEY (ID);"),
+        QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT PK_SERVERS_WITH_LOGIN_PASSS "
+                       "PRIMARY KEY (ID);"),
         QStringLiteral("ALTER TABLE TREETABLE ADD CONSTRAINT PK_TREETABLE PRIMARY KEY (ID);"),
         QStringLiteral("ALTER TABLE USER_DB ADD CONSTRAINT PK_USER_DB PRIMARY KEY (ID); "),
-        QStringLiteral("ALTER TABLE SERVERS ADD CONSTRAINT FK_SERVERS_1 FOREIGN KEY (ID_TREETABLE) REFERENCES TREETABLE"
-                       " (ID) ON DELETE CASCADE ON UPDATE CASCADE; "),
-        QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_1 FOREIGN KEY "
-                       "(ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE ON UPDATE CASCADE;"),
-        QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_2 FOREIGN KEY "
-                       "(ID_LOGIN_PASS) REFERENCES LOGIN_PASS (ID) ON DELETE CASCADE ON UPDATE CASCADE;"),
-        QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_3 FOREIGN KEY "
-                       "(ID_USER_DB) REFERENCES USER_DB (ID) ON DELETE CASCADE ON UPDATE CASCADE; "),
-        QStringLiteral("CREATE TRIGGER DATA_PROGRAMM_BI FOR DATA_PROGRAMM ACTIVE BEFORE INSERT POSITION 0 as begin   if"
-                       " (new.id is null) then     new.id = gen_id(gen_data_programm_id,1); end "),
-        QStringLiteral("CREATE TRIGGER LOGIN_PASS_BI FOR LOGIN_PASS ACTIVE BEFORE INSERT POSITION 0 as begin   if "
-                       "(new.id is null) then    new.id = gen_id(gen_login_pass_id,1);end"),
-        QStringLiteral("CREATE TRIGGER OTHER_LOGIN_PASS_ON_SRV_BI FOR OTHER_LOGIN_PASS_ON_SRV ACTIVE BEFORE INSERT "
-                       "POSITION 0 as  begin   if (new.id is null) then     new.id = "
-                       "gen_id(gen_other_login_pass_on_srv_id,1);  end  "),
-        QStringLiteral("CREATE TRIGGER SERVERS_BI FOR SERVERS ACTIVE BEFORE INSERT POSITION 0 as begin   if (new.id is"
-                       " null) then     new.id = gen_id(gen_servers_id,1); end "),
-        QStringLiteral("CREATE TRIGGER SERVERS_WITH_LOGIN_PASSS_BI FOR SERVERS_WITH_LOGIN_PASSS ACTIVE BEFORE INSERT "
-                       "POSITION 0 as begin   if (new.id is null) then      new.id = "
-                       "gen_id(gen_servers_with_login_passs_id,1); end "),
-        QStringLiteral("CREATE TRIGGER TREETABLE_BI FOR TREETABLE ACTIVE BEFORE INSERT POSITION 0 as begin    if "
-                       "(new.id is null) then     new.id = gen_id(gen_treetable_id,1); end "),
-        QStringLiteral("CREATE TRIGGER USER_DB_BI FOR USER_DB ACTIVE BEFORE INSERT POSITION 0 as  begin    if (new.id"
-                       " is null) then     new.id = gen_id(gen_user_db_id,1); end "),
-        QStringLiteral("COMMENT ON COLUMN LOGIN_PASS.PERSONAL IS'сюда идет запис ИД пользователя БД user_db'"),
-        QStringLiteral("COMMENT ON COLUMN OTHER_LOGIN_PASS_ON_SRV.COMMENT IS'сюда вписывается описание логина и пароля'"),
+        QStringLiteral(
+            "ALTER TABLE SERVERS ADD CONSTRAINT FK_SERVERS_1 FOREIGN KEY (ID_TREETABLE) REFERENCES TREETABLE"
+            " (ID) ON DELETE CASCADE ON UPDATE CASCADE; "),
+        QStringLiteral(
+            "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_1 FOREIGN KEY "
+            "(ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE ON UPDATE CASCADE;"),
+        QStringLiteral(
+            "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_2 FOREIGN KEY "
+            "(ID_LOGIN_PASS) REFERENCES LOGIN_PASS (ID) ON DELETE CASCADE ON UPDATE CASCADE;"),
+        QStringLiteral(
+            "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_3 FOREIGN KEY "
+            "(ID_USER_DB) REFERENCES USER_DB (ID) ON DELETE CASCADE ON UPDATE CASCADE; "),
+        QStringLiteral(
+            "CREATE TRIGGER DATA_PROGRAMM_BI FOR DATA_PROGRAMM ACTIVE BEFORE INSERT POSITION 0 as begin   if"
+            " (new.id is null) then     new.id = gen_id(gen_data_programm_id,1); end "),
+        QStringLiteral(
+            "CREATE TRIGGER LOGIN_PASS_BI FOR LOGIN_PASS ACTIVE BEFORE INSERT POSITION 0 as begin   if "
+            "(new.id is null) then    new.id = gen_id(gen_login_pass_id,1);end"),
+        QStringLiteral(
+            "CREATE TRIGGER OTHER_LOGIN_PASS_ON_SRV_BI FOR OTHER_LOGIN_PASS_ON_SRV ACTIVE BEFORE INSERT "
+            "POSITION 0 as  begin   if (new.id is null) then     new.id = "
+            "gen_id(gen_other_login_pass_on_srv_id,1);  end  "),
+        QStringLiteral(
+            "CREATE TRIGGER SERVERS_BI FOR SERVERS ACTIVE BEFORE INSERT POSITION 0 as begin   if (new.id is"
+            " null) then     new.id = gen_id(gen_servers_id,1); end "),
+        QStringLiteral(
+            "CREATE TRIGGER SERVERS_WITH_LOGIN_PASSS_BI FOR SERVERS_WITH_LOGIN_PASSS ACTIVE BEFORE INSERT "
+            "POSITION 0 as begin   if (new.id is null) then      new.id = "
+            "gen_id(gen_servers_with_login_passs_id,1); end "),
+        QStringLiteral(
+            "CREATE TRIGGER TREETABLE_BI FOR TREETABLE ACTIVE BEFORE INSERT POSITION 0 as begin    if "
+            "(new.id is null) then     new.id = gen_id(gen_treetable_id,1); end "),
+        QStringLiteral(
+            "CREATE TRIGGER USER_DB_BI FOR USER_DB ACTIVE BEFORE INSERT POSITION 0 as  begin    if (new.id"
+            " is null) then     new.id = gen_id(gen_user_db_id,1); end "),
+        QStringLiteral(
+            "COMMENT ON COLUMN LOGIN_PASS.PERSONAL IS'сюда идет запис ИД пользователя БД user_db'"),
+        QStringLiteral("COMMENT ON COLUMN OTHER_LOGIN_PASS_ON_SRV.COMMENT IS'сюда вписывается описание "
+                       "логина и пароля'"),
         QStringLiteral("COMMENT ON COLUMN SERVERS.TRANSLATION_ IS'кодировка в putty'"),
         QStringLiteral("COMMENT ON COLUMN SERVERS.DEFAUL_PASS IS'набор ключей по дефолту если нет своих'"),
         QStringLiteral("COMMENT ON COLUMN SERVERS.DEFAUL_DNS_OR_IP IS'1-DNS 2-IP'"),
@@ -109,14 +130,17 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {6,
          {QStringLiteral("CREATE TABLE OTHER_LOGIN_PASS_ON_SRV ( ID INTEGER NOT NULL,LOGIN CHAR(50),PASS "
                          "CHAR(50),COMMENT VARCHAR(1024))"),
-          QStringLiteral("ALTER TABLE OTHER_LOGIN_PASS_ON_SRV ADD CONSTRAINT PK_OTHER_LOGIN_PASS_ON_SRV PRIMARY KEY "
-                         "(ID) "),
-          QStringLiteral("COMMENT ON COLUMN OTHER_LOGIN_PASS_ON_SRV.COMMENT IS 'сюда вписывается описание логина и "
-                         "пароля'"),
+          QStringLiteral(
+              "ALTER TABLE OTHER_LOGIN_PASS_ON_SRV ADD CONSTRAINT PK_OTHER_LOGIN_PASS_ON_SRV PRIMARY KEY "
+              "(ID) "),
+          QStringLiteral(
+              "COMMENT ON COLUMN OTHER_LOGIN_PASS_ON_SRV.COMMENT IS 'сюда вписывается описание логина и "
+              "пароля'"),
           QStringLiteral("CREATE SEQUENCE GEN_OTHER_LOGIN_PASS_ON_SRV_ID "),
-          QStringLiteral("create trigger other_login_pass_on_srv_bi for other_login_pass_on_srv  active before "
-                         "insert position 0  as  begin   if (new.id is null) then     new.id = "
-                         "gen_id(gen_other_login_pass_on_srv_id,1);  end ")}},
+          QStringLiteral(
+              "create trigger other_login_pass_on_srv_bi for other_login_pass_on_srv  active before "
+              "insert position 0  as  begin   if (new.id is null) then     new.id = "
+              "gen_id(gen_other_login_pass_on_srv_id,1);  end ")}},
         {7,
          {QStringLiteral("ALTER TABLE SERVERS ADD TRANSLATION_ CHAR(50)"),
           QStringLiteral("COMMENT ON COLUMN SERVERS.TRANSLATION_ IS'кодировка в putty'"),
@@ -126,11 +150,13 @@ const std::vector<UpgradeStep>& upgradeSteps() {
           QStringLiteral("COMMENT ON COLUMN TREETABLE.ID_ICO IS'ID иконки дерева'")}},
         {9,
          {QStringLiteral("ALTER TABLE SERVERS DROP CONSTRAINT FK_SERVERS_1"),
-          QStringLiteral("ALTER TABLE SERVERS ADD CONSTRAINT FK_SERVERS_1 FOREIGN KEY (ID_TREETABLE) REFERENCES "
-                         "TREETABLE(ID) ON DELETE CASCADE ON UPDATE CASCADE USING INDEX FK_SERVERS_1 ")}},
+          QStringLiteral(
+              "ALTER TABLE SERVERS ADD CONSTRAINT FK_SERVERS_1 FOREIGN KEY (ID_TREETABLE) REFERENCES "
+              "TREETABLE(ID) ON DELETE CASCADE ON UPDATE CASCADE USING INDEX FK_SERVERS_1 ")}},
         {10,
          {QStringLiteral("ALTER TABLE SERVERS ADD DEFAUL_PASS INTEGER"),
-          QStringLiteral("COMMENT ON COLUMN SERVERS.DEFAUL_PASS IS'набор ключей по дефолту если нет своих'")}},
+          QStringLiteral(
+              "COMMENT ON COLUMN SERVERS.DEFAUL_PASS IS'набор ключей по дефолту если нет своих'")}},
         {11,
          {QStringLiteral("ALTER TABLE SERVERS ADD DEFAUL_DNS_OR_IP INTEGER, ADD DEFAUL_RDP_OR_SSH INTEGER "),
           QStringLiteral("COMMENT ON COLUMN SERVERS.DEFAUL_DNS_OR_IP IS '1-DNS 2-IP'"),
@@ -138,8 +164,10 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {12, {QStringLiteral("ALTER TABLE LOGIN_PASS ALTER NAME TYPE CHAR(150) CHARACTER SET NONE ")}},
         {13,
          {QStringLiteral("ALTER TABLE TREETABLE ADD POSITION_ INTEGER DEFAULT 0"),
-          QStringLiteral("COMMENT ON COLUMN TREETABLE.POSITION_ IS'Позиция объекта относительно других объектов'"),
-          &CheckBase_v12, QStringLiteral("CREATE TABLE ICO (ID INTEGER NOT NULL,IMAGE_ BLOB SUB_TYPE 0 SEGMENT SIZE 80)"),
+          QStringLiteral(
+              "COMMENT ON COLUMN TREETABLE.POSITION_ IS'Позиция объекта относительно других объектов'"),
+          &CheckBase_v12,
+          QStringLiteral("CREATE TABLE ICO (ID INTEGER NOT NULL,IMAGE_ BLOB SUB_TYPE 0 SEGMENT SIZE 80)"),
           QStringLiteral("ALTER TABLE ICO ADD CONSTRAINT PK_ICO PRIMARY KEY (ID)"),
           QStringLiteral("CREATE SEQUENCE GEN_ICO_ID ")}},
         {14,
@@ -148,14 +176,17 @@ const std::vector<UpgradeStep>& upgradeSteps() {
           QStringLiteral("ALTER TABLE SERVERS ALTER DOMAIN_NAME TYPE CHAR(500) CHARACTER SET WIN1251,ALTER "
                          "IP_ADDRES TYPE CHAR(30) CHARACTER SET WIN1251")}},
         {15,
-         {QStringLiteral("CREATE TABLE LOGS (ID          INTEGER NOT NULL, PARAMETERS  BLOB SUB_TYPE 0 SEGMENT SIZE "
-                         "80 );"),
+         {QStringLiteral(
+              "CREATE TABLE LOGS (ID          INTEGER NOT NULL, PARAMETERS  BLOB SUB_TYPE 0 SEGMENT SIZE "
+              "80 );"),
           QStringLiteral("ALTER TABLE LOGS ADD CONSTRAINT PK_LOGS PRIMARY KEY (ID); "),
           QStringLiteral("CREATE GENERATOR GEN_LOGS_ID;"),
-          QStringLiteral("CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  begin   "
-                         "POST_EVENT 'InsertDataToLogsBase';end   "),
-          QStringLiteral("create trigger LOGS_BI for LOGS active before insert position 0 as begin   if (new.id is "
-                         "null) then     new.id = gen_id(gen_logs_id,1);  end ")}},
+          QStringLiteral(
+              "CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  begin   "
+              "POST_EVENT 'InsertDataToLogsBase';end   "),
+          QStringLiteral(
+              "create trigger LOGS_BI for LOGS active before insert position 0 as begin   if (new.id is "
+              "null) then     new.id = gen_id(gen_logs_id,1);  end ")}},
         {16,
          {QStringLiteral("ALTER TABLE SERVERS ADD NOTES BLOB SUB_TYPE 0 SEGMENT SIZE 80 "),
           QStringLiteral("COMMENT ON COLUMN SERVERS.NOTES IS'для заметок'")}},
@@ -251,12 +282,14 @@ void FindNULLposition(fb::Query& per_IBQuery) {
             continue;
         const int parent = per_IBQuery.fieldByName(QStringLiteral("ID_PARENT")).asInteger();
         if (parent != 0) {
-            siblings->setSql(QStringLiteral("SELECT * FROM treetable WHERE (position_ IS NULL)and(id_parent=:perID_PARENT)"
-                                            " ORDER BY id "));
+            siblings->setSql(
+                QStringLiteral("SELECT * FROM treetable WHERE (position_ IS NULL)and(id_parent=:perID_PARENT)"
+                               " ORDER BY id "));
         } else {
             // Top-level objects may carry NULL instead of 0 as their parent.
-            siblings->setSql(QStringLiteral("SELECT * FROM treetable WHERE (position_ IS "
-                                            "NULL)and((id_parent=:perID_PARENT)or(id_parent IS NULL)) ORDER BY id "));
+            siblings->setSql(
+                QStringLiteral("SELECT * FROM treetable WHERE (position_ IS "
+                               "NULL)and((id_parent=:perID_PARENT)or(id_parent IS NULL)) ORDER BY id "));
         }
         siblings->setParamInt(QStringLiteral("perID_PARENT"), parent);
         siblings->open();
@@ -266,11 +299,13 @@ void FindNULLposition(fb::Query& per_IBQuery) {
 
 void UpdateNULLposition(fb::Query& per_IBQuery) {
     auto update = my_initialization_TIBQuery_insert();
-    update->setSql(QStringLiteral("UPDATE treetable SET POSITION_ =         :perPosition_  where ID = :perID"));
+    update->setSql(
+        QStringLiteral("UPDATE treetable SET POSITION_ =         :perPosition_  where ID = :perID"));
     int position = 0;
     for (; !per_IBQuery.eof(); per_IBQuery.next()) {
         ++position;
-        update->setParamInt(QStringLiteral("perID"), per_IBQuery.fieldByName(QStringLiteral("ID")).asInteger());
+        update->setParamInt(QStringLiteral("perID"),
+                            per_IBQuery.fieldByName(QStringLiteral("ID")).asInteger());
         update->setParamInt(QStringLiteral("perPosition_"), position);
         update->execSql();
         runDatabase().IBTransaction2.commit();

@@ -59,7 +59,9 @@ inline QString columnType(const fb::Query& q) {
     case 37:
         return QStringLiteral("VARCHAR(%1) %2").arg(integer(q, "CLEN")).arg(charsetName(integer(q, "CSET")));
     case 261:
-        return QStringLiteral("BLOB SUB_TYPE %1 SEGMENT SIZE %2").arg(integer(q, "FSUB")).arg(integer(q, "SEG"));
+        return QStringLiteral("BLOB SUB_TYPE %1 SEGMENT SIZE %2")
+            .arg(integer(q, "FSUB"))
+            .arg(integer(q, "SEG"));
     default:
         return QStringLiteral("TYPE%1").arg(type);
     }
@@ -98,13 +100,15 @@ inline void addColumns(Lines& lines) {
         add(lines, line);
         const QString comment = blobText(*q, "DESCR");
         if (!comment.isEmpty())
-            add(lines, QStringLiteral("comment ") + column + QStringLiteral(" '") + comment + QLatin1Char('\''));
+            add(lines,
+                QStringLiteral("comment ") + column + QStringLiteral(" '") + comment + QLatin1Char('\''));
     }
 }
 
 inline void addKeys(Lines& lines) {
     auto q = readSystem(QStringLiteral(
-        "select rc.RDB$CONSTRAINT_NAME as CNAME, rc.RDB$CONSTRAINT_TYPE as CTYPE, rc.RDB$RELATION_NAME as TNAME, "
+        "select rc.RDB$CONSTRAINT_NAME as CNAME, rc.RDB$CONSTRAINT_TYPE as CTYPE, rc.RDB$RELATION_NAME as "
+        "TNAME, "
         "seg.RDB$FIELD_NAME as FNAME, target.RDB$RELATION_NAME as TARGET, ref.RDB$DELETE_RULE as DEL, "
         "ref.RDB$UPDATE_RULE as UPD "
         "from RDB$RELATION_CONSTRAINTS rc "

@@ -130,18 +130,22 @@ protected:
         execWrite(QStringLiteral("insert into SERVERS (ID, ID_TREETABLE) values (12, 2)"));
         execWrite(QStringLiteral("insert into LOGIN_PASS (ID, NAME) values (21, 'k1')"));
         execWrite(QStringLiteral("insert into LOGIN_PASS (ID, NAME) values (22, 'k2')"));
-        execWrite(QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
-                                 "values (31, 11, 21, 1)"));
-        execWrite(QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
-                                 "values (32, 12, 22, 2)"));
-        execWrite(QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
-                                 "values (33, 12, 21, 1)"));
+        execWrite(
+            QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
+                           "values (31, 11, 21, 1)"));
+        execWrite(
+            QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
+                           "values (32, 12, 22, 2)"));
+        execWrite(
+            QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID, ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
+                           "values (33, 12, 21, 1)"));
         execWrite(QStringLiteral("update SERVERS set DEFAUL_PASS = 21 where ID = 12"));
     }
 
     int links() { return countRows(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS")); }
     int linkExists(int id) {
-        return countRows(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID = %1").arg(id));
+        return countRows(
+            QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID = %1").arg(id));
     }
     int count(const char* table) {
         return countRows(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)));
@@ -222,8 +226,9 @@ TEST_F(CreateTablesTest, FailedStatementStopsCreationBeforeUserAndVersion) {
 TEST_F(CreateTablesTest, RequestSqlPassesTriggerBodiesUntouched) {
     // The colon would be taken for a parameter if the text were rewritten.
     RequestSQL(QStringLiteral("CREATE TABLE T (ID INTEGER, V INTEGER)"));
-    RequestSQL(QStringLiteral("CREATE TRIGGER T_BI FOR T ACTIVE BEFORE INSERT POSITION 0 AS DECLARE VARIABLE x "
-                              "INTEGER; begin x = 5; new.V = :x; end"));
+    RequestSQL(
+        QStringLiteral("CREATE TRIGGER T_BI FOR T ACTIVE BEFORE INSERT POSITION 0 AS DECLARE VARIABLE x "
+                       "INTEGER; begin x = 5; new.V = :x; end"));
     RequestSQL(QStringLiteral("insert into T (ID) values (1)"));
     EXPECT_EQ(countRows(QStringLiteral("select V from T")), 5);
 }

@@ -34,7 +34,8 @@ TEST_F(TableUserDBTest, InsertedUsersAreListedAfterAdminWithGeneratedIds) {
         names << users->fieldByName(QStringLiteral("FIO")).asString().trimmed();
     }
     EXPECT_EQ(ids, (QList<int>{1, 2, 3}));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("admin"), QStringLiteral("Иванов И.И."), QStringLiteral("Петров")}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("admin"), QStringLiteral("Иванов И.И."),
+                                  QStringLiteral("Петров")}));
 }
 
 TEST_F(TableUserDBTest, InsertTrimsTextBeforeStoring) {
@@ -78,7 +79,8 @@ TEST_F(TableUserDBTest, FioOverFiftyCharactersFailsWithTruncationAndWritesNothin
 }
 
 TEST_F(TableUserDBTest, PasswordOverTenCharactersFails) {
-    EXPECT_THROW(insert_data_for_table_USER_DB(QStringLiteral("u"), QStringLiteral("12345678901")), fb::Error);
+    EXPECT_THROW(insert_data_for_table_USER_DB(QStringLiteral("u"), QStringLiteral("12345678901")),
+                 fb::Error);
 }
 
 TEST_F(TableUserDBTest, GetFioReturnsUntrimmedNameOrEmpty) {

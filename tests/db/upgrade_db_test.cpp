@@ -78,8 +78,9 @@ protected:
             QStringLiteral("CREATE TABLE DATA_PROGRAMM (ID INTEGER NOT NULL, VER_DB INTEGER)"),
             QStringLiteral("CREATE TABLE LOGIN_PASS (ID INTEGER NOT NULL, NAME CHAR(150), LOGIN CHAR(50), "
                            "PASS CHAR(50), PERSONAL INTEGER)"),
-            QStringLiteral("CREATE TABLE SERVERS (ID INTEGER NOT NULL, ID_TREETABLE INTEGER, DOMAIN_NAME CHAR(50), "
-                           "IP_ADDRES CHAR(16))"),
+            QStringLiteral(
+                "CREATE TABLE SERVERS (ID INTEGER NOT NULL, ID_TREETABLE INTEGER, DOMAIN_NAME CHAR(50), "
+                "IP_ADDRES CHAR(16))"),
             QStringLiteral("CREATE TABLE SERVERS_WITH_LOGIN_PASSS (ID INTEGER NOT NULL, ID_SERVERS INTEGER, "
                            "ID_LOGIN_PASS INTEGER, ID_USER_DB INTEGER)"),
             QStringLiteral("CREATE TABLE TREETABLE (ID INTEGER NOT NULL, ID_PARENT INTEGER, TEXT CHAR(50))"),
@@ -98,32 +99,40 @@ protected:
             // Before step 9 the key to TREETABLE did not cascade.
             QStringLiteral("ALTER TABLE SERVERS ADD CONSTRAINT FK_SERVERS_1 FOREIGN KEY (ID_TREETABLE) "
                            "REFERENCES TREETABLE (ID)"),
-            QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_1 "
-                           "FOREIGN KEY (ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE ON UPDATE CASCADE"),
-            QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_2 "
-                           "FOREIGN KEY (ID_LOGIN_PASS) REFERENCES LOGIN_PASS (ID) ON DELETE CASCADE ON UPDATE "
-                           "CASCADE"),
-            QStringLiteral("ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_3 "
-                           "FOREIGN KEY (ID_USER_DB) REFERENCES USER_DB (ID) ON DELETE CASCADE ON UPDATE CASCADE"),
-            QStringLiteral("ALTER TABLE CHANGE_CONNECT_IP_OR_DNS ADD CONSTRAINT FK_CHANGE_CONNECT_IP_OR_DNS_1 "
-                           "FOREIGN KEY (ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE"),
-            QStringLiteral("CREATE TRIGGER DATA_PROGRAMM_BI FOR DATA_PROGRAMM ACTIVE BEFORE INSERT POSITION 0 as "
-                           "begin if (new.id is null) then new.id = gen_id(gen_data_programm_id,1); end"),
+            QStringLiteral(
+                "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_1 "
+                "FOREIGN KEY (ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE ON UPDATE CASCADE"),
+            QStringLiteral(
+                "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_2 "
+                "FOREIGN KEY (ID_LOGIN_PASS) REFERENCES LOGIN_PASS (ID) ON DELETE CASCADE ON UPDATE "
+                "CASCADE"),
+            QStringLiteral(
+                "ALTER TABLE SERVERS_WITH_LOGIN_PASSS ADD CONSTRAINT FK_SERVERS_WITH_LOGIN_PASSS_3 "
+                "FOREIGN KEY (ID_USER_DB) REFERENCES USER_DB (ID) ON DELETE CASCADE ON UPDATE CASCADE"),
+            QStringLiteral(
+                "ALTER TABLE CHANGE_CONNECT_IP_OR_DNS ADD CONSTRAINT FK_CHANGE_CONNECT_IP_OR_DNS_1 "
+                "FOREIGN KEY (ID_SERVERS) REFERENCES SERVERS (ID) ON DELETE CASCADE"),
+            QStringLiteral(
+                "CREATE TRIGGER DATA_PROGRAMM_BI FOR DATA_PROGRAMM ACTIVE BEFORE INSERT POSITION 0 as "
+                "begin if (new.id is null) then new.id = gen_id(gen_data_programm_id,1); end"),
             QStringLiteral("CREATE TRIGGER LOGIN_PASS_BI FOR LOGIN_PASS ACTIVE BEFORE INSERT POSITION 0 as "
                            "begin if (new.id is null) then new.id = gen_id(gen_login_pass_id,1); end"),
             QStringLiteral("CREATE TRIGGER SERVERS_BI FOR SERVERS ACTIVE BEFORE INSERT POSITION 0 as "
                            "begin if (new.id is null) then new.id = gen_id(gen_servers_id,1); end"),
-            QStringLiteral("CREATE TRIGGER SERVERS_WITH_LOGIN_PASSS_BI FOR SERVERS_WITH_LOGIN_PASSS ACTIVE BEFORE "
-                           "INSERT POSITION 0 as begin if (new.id is null) then new.id = "
-                           "gen_id(gen_servers_with_login_passs_id,1); end"),
+            QStringLiteral(
+                "CREATE TRIGGER SERVERS_WITH_LOGIN_PASSS_BI FOR SERVERS_WITH_LOGIN_PASSS ACTIVE BEFORE "
+                "INSERT POSITION 0 as begin if (new.id is null) then new.id = "
+                "gen_id(gen_servers_with_login_passs_id,1); end"),
             QStringLiteral("CREATE TRIGGER TREETABLE_BI FOR TREETABLE ACTIVE BEFORE INSERT POSITION 0 as "
                            "begin if (new.id is null) then new.id = gen_id(gen_treetable_id,1); end"),
             QStringLiteral("CREATE TRIGGER USER_DB_BI FOR USER_DB ACTIVE BEFORE INSERT POSITION 0 as "
                            "begin if (new.id is null) then new.id = gen_id(gen_user_db_id,1); end"),
-            QStringLiteral("CREATE TRIGGER CHANGE_CONNECT_IP_OR_DNS_BI FOR CHANGE_CONNECT_IP_OR_DNS ACTIVE BEFORE "
-                           "INSERT POSITION 0 as begin if (new.id is null) then new.id = "
-                           "gen_id(gen_change_connect_ip_or_dns_id,1); end"),
-            QStringLiteral("COMMENT ON COLUMN LOGIN_PASS.PERSONAL IS'сюда идет запис ИД пользователя БД user_db'"),
+            QStringLiteral(
+                "CREATE TRIGGER CHANGE_CONNECT_IP_OR_DNS_BI FOR CHANGE_CONNECT_IP_OR_DNS ACTIVE BEFORE "
+                "INSERT POSITION 0 as begin if (new.id is null) then new.id = "
+                "gen_id(gen_change_connect_ip_or_dns_id,1); end"),
+            QStringLiteral(
+                "COMMENT ON COLUMN LOGIN_PASS.PERSONAL IS'сюда идет запис ИД пользователя БД user_db'"),
         });
     }
 
@@ -134,8 +143,9 @@ protected:
             QStringLiteral("insert into USER_DB (FIO, PASS) values ('Петров П.П.', 'pw2')"),
             QStringLiteral("insert into LOGIN_PASS (NAME, LOGIN, PASS) values ('Администратор домена', "
                            "'administrator', 'секрет')"),
-            QStringLiteral("insert into LOGIN_PASS (NAME, LOGIN, PASS, PERSONAL) values ('Личный ключ Петрова', "
-                           "'petrov', 'x', 2)"),
+            QStringLiteral(
+                "insert into LOGIN_PASS (NAME, LOGIN, PASS, PERSONAL) values ('Личный ключ Петрова', "
+                "'petrov', 'x', 2)"),
             // Siblings deliberately out of ID order; one top-level row has a NULL parent.
             QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (5, 0, 'Сервера')"),
             QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (2, 0, 'Сайты')"),
@@ -147,10 +157,12 @@ protected:
             QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (4, 2, 'web-a')"),
             QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (10, 9, 'внутри')"),
             QStringLiteral("SET GENERATOR GEN_TREETABLE_ID TO 11"),
-            QStringLiteral("insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES) values (3, 'a.example', "
-                           "'10.0.0.3')"),
-            QStringLiteral("insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES) values (7, 'b.example', "
-                           "'10.0.0.7')"),
+            QStringLiteral(
+                "insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES) values (3, 'a.example', "
+                "'10.0.0.3')"),
+            QStringLiteral(
+                "insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES) values (7, 'b.example', "
+                "'10.0.0.7')"),
             QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
                            "values (1, 1, 1)"),
             QStringLiteral("insert into SERVERS_WITH_LOGIN_PASSS (ID_SERVERS, ID_LOGIN_PASS, ID_USER_DB) "
@@ -183,7 +195,8 @@ TEST_F(Version3Database, UpgradeNumbersPositionsPerParentInIdOrder) {
 TEST_F(Version3Database, UpgradeKeepsDataAndCyrillicText) {
     UpdateBase();
 
-    EXPECT_EQ(trimmedText(QStringLiteral("select NAME from LOGIN_PASS where ID = 1")), "Администратор домена");
+    EXPECT_EQ(trimmedText(QStringLiteral("select NAME from LOGIN_PASS where ID = 1")),
+              "Администратор домена");
     EXPECT_EQ(trimmedText(QStringLiteral("select NAME from LOGIN_PASS where ID = 2")), "Личный ключ Петрова");
     EXPECT_EQ(trimmedText(QStringLiteral("select PASS from LOGIN_PASS where ID = 1")), "секрет");
     EXPECT_EQ(readInt(QStringLiteral("select PERSONAL from LOGIN_PASS where ID = 2")), 2);
@@ -191,8 +204,10 @@ TEST_F(Version3Database, UpgradeKeepsDataAndCyrillicText) {
     EXPECT_EQ(trimmedText(QStringLiteral("select TEXT from TREETABLE where ID = 9")), "Без родителя");
     EXPECT_EQ(trimmedText(QStringLiteral("select TEXT from TREETABLE where ID = 10")), "внутри");
     EXPECT_EQ(readInt(QStringLiteral("select count(*) from TREETABLE where ID_PARENT is null")), 1);
-    EXPECT_EQ(trimmedText(QStringLiteral("select DOMAIN_NAME from SERVERS where ID_TREETABLE = 7")), "b.example");
-    EXPECT_EQ(trimmedText(QStringLiteral("select IP_ADDRES from SERVERS where ID_TREETABLE = 3")), "10.0.0.3");
+    EXPECT_EQ(trimmedText(QStringLiteral("select DOMAIN_NAME from SERVERS where ID_TREETABLE = 7")),
+              "b.example");
+    EXPECT_EQ(trimmedText(QStringLiteral("select IP_ADDRES from SERVERS where ID_TREETABLE = 3")),
+              "10.0.0.3");
     EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where DNS_OR_IP is null "
                                      "and RDP_OR_SSH is null")),
               2);
@@ -209,7 +224,8 @@ TEST_F(Version3Database, UpgradedTreeDeleteNowCascadesToServers) {
 TEST_F(Version3Database, UpdateBaseAtCurrentVersionChangesNothing) {
     UpdateBase();
     // An unnumbered row shows that the position repair does not run again.
-    RequestSQL(QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values (12, 0, 'new', NULL)"));
+    RequestSQL(
+        QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values (12, 0, 'new', NULL)"));
     const auto structure = schemacatalog::structure();
     const auto generators = schemacatalog::generatorValues();
     const auto positions = treePositions();
@@ -288,8 +304,9 @@ TEST_F(Version12Database, PositionRepairEndsOnRowThatCanNeverBeNumbered) {
     // A trigger that throws every position away: repeating the pass would never end.
     runAll({
         QStringLiteral("ALTER TABLE TREETABLE ADD POSITION_ INTEGER DEFAULT 0"),
-        QStringLiteral("CREATE TRIGGER TREETABLE_NO_POSITION FOR TREETABLE ACTIVE BEFORE UPDATE POSITION 0 AS "
-                       "begin new.position_ = null; end"),
+        QStringLiteral(
+            "CREATE TRIGGER TREETABLE_NO_POSITION FOR TREETABLE ACTIVE BEFORE UPDATE POSITION 0 AS "
+            "begin new.position_ = null; end"),
     });
 
     try {
@@ -302,8 +319,9 @@ TEST_F(Version12Database, PositionRepairEndsOnRowThatCanNeverBeNumbered) {
 
 TEST_F(Version12Database, FailingPositionRepairLeavesVersionAt12) {
     RequestSQL(QStringLiteral("CREATE EXCEPTION E_LOCKED 'locked row'"));
-    RequestSQL(QStringLiteral("CREATE TRIGGER TREETABLE_LOCKED FOR TREETABLE ACTIVE BEFORE UPDATE POSITION 0 AS "
-                              "begin if (new.text = 'c') then exception E_LOCKED; end"));
+    RequestSQL(
+        QStringLiteral("CREATE TRIGGER TREETABLE_LOCKED FOR TREETABLE ACTIVE BEFORE UPDATE POSITION 0 AS "
+                       "begin if (new.text = 'c') then exception E_LOCKED; end"));
 
     try {
         UpdateBase();
