@@ -3,7 +3,8 @@
 #include <algorithm>
 
 QString withFdbExtension(const QString& path) {
-    const qsizetype folderEnd = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype folderEnd =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > folderEnd ? path.left(dot) : path;
     return stem + QStringLiteral(".fdb");

@@ -32,8 +32,7 @@ namespace {
 
 constexpr int kFioLength = 50; // USER_DB.FIO is CHAR(50)
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name) {
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
@@ -55,8 +54,7 @@ TfmConnectToBase::~TfmConnectToBase() {
     setRunDatabase(nullptr);
 }
 
-template <typename Step>
-bool TfmConnectToBase::guarded(Step&& step) {
+template <typename Step> bool TfmConnectToBase::guarded(Step&& step) {
     try {
         step();
         return true;
@@ -88,9 +86,8 @@ void TfmConnectToBase::buildWindow() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(CheckBox3, &QCheckBox::clicked, this, [this] { CheckBox3Click(); });
-    connect(CheckBox4, &QCheckBox::toggled, this, [this](bool hide) {
-        Edit3->setEchoMode(hide ? QLineEdit::Password : QLineEdit::Normal);
-    });
+    connect(CheckBox4, &QCheckBox::toggled, this,
+            [this](bool hide) { Edit3->setEchoMode(hide ? QLineEdit::Password : QLineEdit::Normal); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
 
     centreOnScreen();
@@ -204,9 +201,10 @@ void TfmConnectToBase::connectAutomatically() {
 }
 
 void TfmConnectToBase::signInAutomatically() {
-    const int index = automaticSignInUser(mas_USER_DB, Read_ini_int(QStringLiteral("USER_DB"), QStringLiteral("ID")),
-                                          Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("FIO")),
-                                          Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS")));
+    const int index =
+        automaticSignInUser(mas_USER_DB, Read_ini_int(QStringLiteral("USER_DB"), QStringLiteral("ID")),
+                            Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("FIO")),
+                            Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS")));
     if (index >= 0)
         pusk_programmi(mas_USER_DB[index].ID);
 }

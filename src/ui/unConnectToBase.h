@@ -59,8 +59,7 @@ private:
     bool upgradeAccepted();
 
     // Runs a step that may fail; a failure shows its text and returns false.
-    template <typename Step>
-    bool guarded(Step&& step);
+    template <typename Step> bool guarded(Step&& step);
 
     RunDatabase db;
     Dialogs& m_dialogs;

@@ -1,16 +1,16 @@
 #include "FakeDialogs.h"
-#include "support/TestDatabase.h"
-
 #include "app/Connection.h"
 #include "app/Ini.h"
 #include "app/Variable.h"
 #include "db/CreateAndUpdateTables.h"
 #include "db/TableUserDB.h"
 #include "fb/Query.h"
+#include "support/TestDatabase.h"
 #include "ui/SignIn.h"
 #include "ui/unConnectToBase.h"
 #include "ui/unGeneral.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-#include <QApplication>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -73,8 +72,7 @@ protected:
         return *window;
     }
 
-    template <typename T>
-    T* control(const char* name) {
+    template <typename T> T* control(const char* name) {
         T* found = window->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
@@ -341,7 +339,8 @@ TEST_F(SignInWindow, RememberedSignInStoresTheUserAndSignsInAtNextStartWithoutSh
     EXPECT_TRUE(Read_ini_bool(QStringLiteral("USER_DB"), QStringLiteral("AUTOIN")));
     EXPECT_EQ(Read_ini_int(QStringLiteral("USER_DB"), QStringLiteral("ID")), 1);
     EXPECT_EQ(Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("FIO")), QStringLiteral("admin"));
-    EXPECT_EQ(Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS")), encode_string(QStringLiteral("kestu")));
+    EXPECT_EQ(Read_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS")),
+              encode_string(QStringLiteral("kestu")));
 
     gperID_USER_DB = 0;
     startWindow();
@@ -358,7 +357,8 @@ TEST_F(SignInWindow, RememberedSignInStoresTheUserAndSignsInAtNextStartWithoutSh
 
 TEST_F(SignInWindow, StaleStoredPasswordStopsAtTheWindow) {
     rememberedDatabase();
-    Write_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS"), encode_string(QStringLiteral("changed")));
+    Write_ini_str(QStringLiteral("USER_DB"), QStringLiteral("PASS"),
+                  encode_string(QStringLiteral("changed")));
     startWindow();
     EXPECT_EQ(fmGeneral, nullptr);
     EXPECT_FALSE(window->signedIn());

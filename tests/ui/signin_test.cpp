@@ -19,7 +19,8 @@ TEST(FdbExtension, AppendedWhenThePathHasNone) {
 
 TEST(FdbExtension, ReplacesOnlyTheLastExtensionOfTheFileName) {
     EXPECT_EQ(withFdbExtension(QStringLiteral("/srv/db/base.gdb")), QStringLiteral("/srv/db/base.fdb"));
-    EXPECT_EQ(withFdbExtension(QStringLiteral("/srv/db/base.old.gdb")), QStringLiteral("/srv/db/base.old.fdb"));
+    EXPECT_EQ(withFdbExtension(QStringLiteral("/srv/db/base.old.gdb")),
+              QStringLiteral("/srv/db/base.old.fdb"));
     EXPECT_EQ(withFdbExtension(QStringLiteral("/srv/db/base.fdb")), QStringLiteral("/srv/db/base.fdb"));
 }
 
@@ -52,7 +53,8 @@ TEST(AutomaticSignIn, NeedsIdNameAndEncodedPasswordToMatch) {
     const QString pass = encode_string(QStringLiteral("Пароль1"));
     EXPECT_EQ(automaticSignInUser(users, 7, QStringLiteral("Иванов"), pass), 1);
     EXPECT_EQ(automaticSignInUser(users, 7, QStringLiteral("иванов"), pass), -1);
-    EXPECT_EQ(automaticSignInUser(users, 7, QStringLiteral("Иванов"), encode_string(QStringLiteral("new"))), -1);
+    EXPECT_EQ(automaticSignInUser(users, 7, QStringLiteral("Иванов"), encode_string(QStringLiteral("new"))),
+              -1);
     EXPECT_EQ(automaticSignInUser(users, 1, QStringLiteral("Иванов"), pass), -1);
     EXPECT_EQ(automaticSignInUser(users, -1, QString(), QString()), -1);
 }
