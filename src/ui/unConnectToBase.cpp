@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <exception>
+#include <memory>
 
 TfmConnectToBase* fmConnectToBase = nullptr;
 
@@ -335,11 +336,19 @@ void TfmConnectToBase::pusk_programmi(int userId) {
     guarded([this, userId] {
         if (readSchemaVersion() < kCurrentVersionDataBase && !upgradeAccepted())
             return;
+        gperID_USER_DB = userId;
+        // Made before hiding: if the main window fails to come up, this one stays
+        // on screen instead of leaving a process without any window.
+        std::unique_ptr<TfmGeneral> general;
+        try {
+            general = std::make_unique<TfmGeneral>();
+        } catch (...) {
+            fmGeneral = nullptr;
+            throw;
+        }
         hide();
         m_signedIn = true;
-        gperID_USER_DB = userId;
-        fmGeneral = new TfmGeneral;
-        fmGeneral->show();
+        general.release()->show();
     });
 }
 

@@ -6,6 +6,8 @@
 TfmGeneral* fmGeneral = nullptr;
 
 TfmGeneral::TfmGeneral(QWidget* parent) : QMainWindow(parent) {
+    // Set first, so that code run while the window is built can already reach it.
+    fmGeneral = this;
     setObjectName(QStringLiteral("fmGeneral"));
     setWindowTitle(QStringLiteral("Vestibar"));
     resize(673, 674);

@@ -5,7 +5,8 @@
 class QLabel;
 class QStatusBar;
 
-// The working window of the program, opened once by the sign-in window.
+// The working window of the program, opened once by the sign-in window. Its
+// constructor makes it fmGeneral.
 class TfmGeneral : public QMainWindow {
     Q_OBJECT
 public:
