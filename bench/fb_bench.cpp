@@ -27,7 +27,8 @@ public:
                        QStringLiteral("127.0.0.1")};
         ConnectToBase(db.IBDatabase1, db.IBTransaction1, db.IBQuery1);
         setRunDatabase(&db);
-        exec(QStringLiteral("create table T (ID integer not null primary key, NAME char(50), B blob sub_type 0)"));
+        exec(QStringLiteral(
+            "create table T (ID integer not null primary key, NAME char(50), B blob sub_type 0)"));
         exec(QStringLiteral("create sequence G"));
         fb::Query q(db.IBDatabase1, db.IBTransaction2);
         q.setSql(QStringLiteral("insert into T (ID, NAME) values (:perID, :perNAME)"));

@@ -29,8 +29,8 @@ void ConnectToBase(fb::Database& IBDatabase, fb::Transaction& IBTransaction, fb:
 
 QString createDatabaseStatement(const QString& per_IP, const QString& per_Path) {
     const QString crlf = QStringLiteral("\r\n");
-    const QString userClause =
-        QStringLiteral("user 'SYSDBA' password '") + QLatin1String(kSysdbaDefaultPassword) + QStringLiteral("' ");
+    const QString userClause = QStringLiteral("user 'SYSDBA' password '") +
+                               QLatin1String(kSysdbaDefaultPassword) + QStringLiteral("' ");
     return QStringLiteral("CREATE DATABASE '") + per_IP + QLatin1Char(':') + per_Path + QStringLiteral("' ") +
            userClause + crlf + QStringLiteral("page_size 4096") + crlf +
            QStringLiteral("default character set win1251") + crlf;

@@ -5,9 +5,8 @@
 
 #include "Error.h"
 
-#include <firebird/Interface.h>
-
 #include <QString>
+#include <firebird/Interface.h>
 #include <utility>
 
 namespace fb::detail {
@@ -36,8 +35,7 @@ private:
 };
 
 // Runs f(status) and turns a client-library failure into fb::Error.
-template <typename F>
-decltype(auto) call(F&& f) {
+template <typename F> decltype(auto) call(F&& f) {
     Status status;
     try {
         return std::forward<F>(f)(&status);
@@ -48,8 +46,7 @@ decltype(auto) call(F&& f) {
 
 // Owns one reference to an interface. After a successful commit, detach, close,
 // free or cancel the interface is already gone: call disown() then.
-template <typename T>
-class Ref {
+template <typename T> class Ref {
 public:
     Ref() = default;
     explicit Ref(T* p) : m_p(p) {}
@@ -70,7 +67,7 @@ public:
     explicit operator bool() const { return m_p != nullptr; }
     void reset(T* p = nullptr) {
         if (m_p) {
-            if constexpr (requires(T* t) { t->release(); })
+            if constexpr (requires(T * t) { t->release(); })
                 m_p->release();
             else
                 m_p->dispose(); // builders are disposable, not counted

@@ -91,9 +91,9 @@ void Database::open() {
     const QByteArray dpb = buildDpb(m_params);
     const QByteArray name = toCp1251(m_name);
     detail::call([&](ThrowStatusWrapper* status) {
-        m_handle->attachment.reset(detail::provider()->attachDatabase(
-            status, name.constData(), static_cast<unsigned>(dpb.size()),
-            reinterpret_cast<const unsigned char*>(dpb.constData())));
+        m_handle->attachment.reset(
+            detail::provider()->attachDatabase(status, name.constData(), static_cast<unsigned>(dpb.size()),
+                                               reinterpret_cast<const unsigned char*>(dpb.constData())));
     });
 }
 

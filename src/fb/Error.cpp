@@ -10,8 +10,8 @@ bool Error::isLockConflict() const {
 }
 
 bool Error::isNetworkError() const {
-    return m_gdsCode == isc_network_error || m_gdsCode == isc_net_read_err || m_gdsCode == isc_net_write_err ||
-           m_gdsCode == isc_lost_db_connection;
+    return m_gdsCode == isc_network_error || m_gdsCode == isc_net_read_err ||
+           m_gdsCode == isc_net_write_err || m_gdsCode == isc_lost_db_connection;
 }
 
 } // namespace fb

@@ -9,11 +9,16 @@ bool isNameChar(QChar c) {
 
 QChar closingOfQLiteral(QChar open) {
     switch (open.unicode()) {
-    case u'(': return u')';
-    case u'[': return u']';
-    case u'{': return u'}';
-    case u'<': return u'>';
-    default: return open;
+    case u'(':
+        return u')';
+    case u'[':
+        return u']';
+    case u'{':
+        return u'}';
+    case u'<':
+        return u'>';
+    default:
+        return open;
     }
 }
 

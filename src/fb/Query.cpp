@@ -50,8 +50,7 @@ bool isKnownOutputType(unsigned type) {
     }
 }
 
-template <typename T>
-T readScalar(const unsigned char* p) {
+template <typename T> T readScalar(const unsigned char* p) {
     T v;
     std::memcpy(&v, p, sizeof v);
     return v;
@@ -99,12 +98,18 @@ qint64 Field::asInt64() const {
         return v;
     };
     switch (c.type) {
-    case SQL_SHORT: return unscale(readScalar<qint16>(p));
-    case SQL_LONG: return unscale(readScalar<qint32>(p));
-    case SQL_INT64: return unscale(readScalar<qint64>(p));
-    case SQL_BOOLEAN: return *p ? 1 : 0;
-    case SQL_DOUBLE: return static_cast<qint64>(readScalar<double>(p));
-    case SQL_FLOAT: return static_cast<qint64>(readScalar<float>(p));
+    case SQL_SHORT:
+        return unscale(readScalar<qint16>(p));
+    case SQL_LONG:
+        return unscale(readScalar<qint32>(p));
+    case SQL_INT64:
+        return unscale(readScalar<qint64>(p));
+    case SQL_BOOLEAN:
+        return *p ? 1 : 0;
+    case SQL_DOUBLE:
+        return static_cast<qint64>(readScalar<double>(p));
+    case SQL_FLOAT:
+        return static_cast<qint64>(readScalar<float>(p));
     default: {
         bool ok = false;
         const qint64 v = asString().trimmed().toLongLong(&ok);
@@ -160,14 +165,18 @@ QString Field::asString() const {
     case SQL_VARYING:
     case SQL_BLOB:
         return fromCp1251(asBytes());
-    case SQL_DOUBLE: return QString::number(readScalar<double>(p));
-    case SQL_FLOAT: return QString::number(readScalar<float>(p));
-    case SQL_BOOLEAN: return *p ? QStringLiteral("True") : QStringLiteral("False");
-    default: break;
+    case SQL_DOUBLE:
+        return QString::number(readScalar<double>(p));
+    case SQL_FLOAT:
+        return QString::number(readScalar<float>(p));
+    case SQL_BOOLEAN:
+        return *p ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        break;
     }
     if (c.scale >= 0)
         return QString::number(asInt64());
-    qint64 raw = c.type == SQL_SHORT ? readScalar<qint16>(p)
+    qint64 raw = c.type == SQL_SHORT  ? readScalar<qint16>(p)
                  : c.type == SQL_LONG ? readScalar<qint32>(p)
                                       : readScalar<qint64>(p);
     QString digits = QString::number(raw < 0 ? -raw : raw).rightJustified(1 - c.scale, u'0');
@@ -298,7 +307,8 @@ void Query::prepare() {
             c.nullOffset = s.outMeta->getNullOffset(status, i);
             c.length = s.outMeta->getLength(status, i);
             c.scale = s.outMeta->getScale(status, i);
-            s.columnIndex.insert(upperKey(c.name), static_cast<int>(i)); // re-inserted below to keep the first
+            s.columnIndex.insert(upperKey(c.name),
+                                 static_cast<int>(i)); // re-inserted below to keep the first
             s.columns.push_back(c);
         }
         for (int i = static_cast<int>(count) - 1; i >= 0; --i)
@@ -412,7 +422,8 @@ void Query::runStatement(bool wantCursor) {
                     ISC_QUAD id{};
                     detail::Ref<IBlob> b(attachment->createBlob(status, transaction, &id, 0, nullptr));
                     for (qsizetype at = 0; at < blob->bytes.size(); at += kBlobSegment) {
-                        const auto n = static_cast<unsigned>(qMin<qsizetype>(kBlobSegment, blob->bytes.size() - at));
+                        const auto n =
+                            static_cast<unsigned>(qMin<qsizetype>(kBlobSegment, blob->bytes.size() - at));
                         b->putSegment(status, n, blob->bytes.constData() + at);
                     }
                     b->close(status);
@@ -426,8 +437,8 @@ void Query::runStatement(bool wantCursor) {
 
         if (s.hasCursor) {
             s.exhausted = false;
-            s.cursor.reset(s.statement->openCursor(status, transaction, inMeta.get(), in.empty() ? nullptr : in.data(),
-                                                   s.outMeta.get(), 0));
+            s.cursor.reset(s.statement->openCursor(status, transaction, inMeta.get(),
+                                                   in.empty() ? nullptr : in.data(), s.outMeta.get(), 0));
             m_open = true;
             m_tr->m_openQueries.insert(this);
         } else {
@@ -449,7 +460,8 @@ void Query::fetch() {
         m_eof = true;
         return;
     }
-    const int r = detail::call([&](ThrowStatusWrapper* status) { return s.cursor->fetchNext(status, s.row.data()); });
+    const int r =
+        detail::call([&](ThrowStatusWrapper* status) { return s.cursor->fetchNext(status, s.row.data()); });
     m_eof = r != IStatus::RESULT_OK;
     s.exhausted = m_eof;
 }
@@ -481,8 +493,8 @@ void Query::last() {
     if (m_eof || !s.cursor)
         return;
     for (;;) {
-        const int r =
-            detail::call([&](ThrowStatusWrapper* status) { return s.cursor->fetchNext(status, s.spare.data()); });
+        const int r = detail::call(
+            [&](ThrowStatusWrapper* status) { return s.cursor->fetchNext(status, s.spare.data()); });
         if (r != IStatus::RESULT_OK)
             break;
         s.row.swap(s.spare);

@@ -67,8 +67,9 @@ void Transaction::start() {
     IAttachment* attachment = m_db->attachment();
     const QByteArray tpb = readCommittedTpb();
     detail::call([&](ThrowStatusWrapper* status) {
-        m_handle->transaction.reset(attachment->startTransaction(
-            status, static_cast<unsigned>(tpb.size()), reinterpret_cast<const unsigned char*>(tpb.constData())));
+        m_handle->transaction.reset(
+            attachment->startTransaction(status, static_cast<unsigned>(tpb.size()),
+                                         reinterpret_cast<const unsigned char*>(tpb.constData())));
     });
 }
 

@@ -20,7 +20,8 @@ void run(RunDatabase& db, fb::Transaction& tr, const QString& sql) {
 }
 
 void createTable(RunDatabase& db) {
-    run(db, db.IBTransaction2, QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"));
+    run(db, db.IBTransaction2,
+        QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"));
 }
 
 int countRows(RunDatabase& db, fb::Transaction& tr) {
@@ -30,7 +31,8 @@ int countRows(RunDatabase& db, fb::Transaction& tr) {
     return q.fieldByName(QStringLiteral("N")).asInteger();
 }
 
-void setConnection(const QString& path, const QString& password, const QString& host = QStringLiteral("127.0.0.1")) {
+void setConnection(const QString& path, const QString& password,
+                   const QString& host = QStringLiteral("127.0.0.1")) {
     ConfIniFile.PatchToBasse = path;
     ConfIniFile.LoginByBasse = QStringLiteral("SYSDBA");
     ConfIniFile.PassByBasse = password;
@@ -60,8 +62,9 @@ TEST(CreateDataBase, MakesTheFileAndRefusesAnExistingOne) {
 
 TEST_F(FreshDatabase, NewDatabaseHasPageSize4096AndWin1251) {
     fb::Query q(db.IBDatabase1, db.IBTransaction1);
-    q.setSql(QStringLiteral("select MON$PAGE_SIZE as PS, (select RDB$CHARACTER_SET_NAME from RDB$DATABASE) as CS "
-                            "from MON$DATABASE"));
+    q.setSql(
+        QStringLiteral("select MON$PAGE_SIZE as PS, (select RDB$CHARACTER_SET_NAME from RDB$DATABASE) as CS "
+                       "from MON$DATABASE"));
     q.open();
     EXPECT_EQ(q[QStringLiteral("PS")].asInteger(), 4096);
     EXPECT_EQ(q[QStringLiteral("CS")].asString().trimmed(), QStringLiteral("WIN1251"));

@@ -18,12 +18,9 @@ TEST(NamedParams, RepeatedNameTakesTwoSlots) {
 
 TEST(NamedParams, QuotedTextAndCommentsAreLeftAlone) {
     const QString cases[] = {
-        QStringLiteral("select ':perX' from T"),
-        QStringLiteral("select 'it''s :perX' from T"),
-        QStringLiteral("select \":perX\" from T"),
-        QStringLiteral("select 1 from T -- :perX\n"),
-        QStringLiteral("select 1 /* :perX */ from T"),
-        QStringLiteral("select q'{it's :perX}' from T"),
+        QStringLiteral("select ':perX' from T"),       QStringLiteral("select 'it''s :perX' from T"),
+        QStringLiteral("select \":perX\" from T"),     QStringLiteral("select 1 from T -- :perX\n"),
+        QStringLiteral("select 1 /* :perX */ from T"), QStringLiteral("select q'{it's :perX}' from T"),
         QStringLiteral("select Q'(:perX)' from T"),
     };
     for (const QString& sql : cases) {

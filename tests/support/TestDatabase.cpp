@@ -16,8 +16,9 @@ ServerFolder::ServerFolder() {
     dir.setAutoRemove(false);
     m_path = dir.path();
     QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                      QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                      QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+                                      QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                      QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                      QFileDevice::WriteOther | QFileDevice::ExeOther);
 }
 
 ServerFolder::~ServerFolder() {
