@@ -85,6 +85,8 @@ void TfmConnectToBase::buildWindow() {
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { ComboBox1Change(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    // A default button only reacts to Enter inside a dialog; this window is not one.
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { BitBtn1Click(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(CheckBox3, &QCheckBox::clicked, this, [this] { CheckBox3Click(); });
     connect(CheckBox4, &QCheckBox::toggled, this,
@@ -112,7 +114,6 @@ QWidget* TfmConnectToBase::buildSignInTab() {
 
     CheckBox1 = named(new QCheckBox(QStringLiteral("Автовход"), TabSheet1), "CheckBox1");
     BitBtn1 = named(new QPushButton(QStringLiteral("Войти"), TabSheet1), "BitBtn1");
-    BitBtn1->setDefault(true);
     Label6 = named(new QLabel(QStringLiteral("Статус"), TabSheet1), "Label6");
 
     auto* bottom = new QHBoxLayout;

@@ -334,6 +334,17 @@ TEST_F(SignInWindow, WrongPasswordShowsStatusAndKeepsTheWindow) {
     EXPECT_NE(fmGeneral, nullptr);
 }
 
+TEST_F(SignInWindow, EnterInThePasswordFieldSignsIn) {
+    startWindow();
+    createDatabase(folder.file(QStringLiteral("base")));
+    typeInto("Edit1", QStringLiteral("nope"));
+    QTest::keyClick(control<QLineEdit>("Edit1"), Qt::Key_Return);
+    EXPECT_EQ(text("Label6"), kStatusWrongPassword);
+    typeInto("Edit1", QStringLiteral("kestu"));
+    QTest::keyClick(control<QLineEdit>("Edit1"), Qt::Key_Return);
+    EXPECT_NE(fmGeneral, nullptr);
+}
+
 TEST_F(SignInWindow, RememberedSignInStoresTheUserAndSignsInAtNextStartWithoutShowingTheWindow) {
     rememberedDatabase();
     EXPECT_TRUE(Read_ini_bool(QStringLiteral("USER_DB"), QStringLiteral("AUTOIN")));
