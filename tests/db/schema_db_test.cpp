@@ -11,18 +11,11 @@
 
 namespace {
 
-void execWrite(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
-}
+using testsupport::execWrite;
 
+// Here the name covers any single-integer query, not only counts.
 int countRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query->field(0).asInteger();
+    return testsupport::readInt(sql);
 }
 
 using SchemaTest = testsupport::SchemaDatabase;

@@ -10,25 +10,9 @@
 
 namespace {
 
-void execWrite(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
-std::unique_ptr<fb::Query> readRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query;
-}
-
-int countRows(const QString& table) {
-    return readRows(QStringLiteral("select count(*) as N from %1").arg(table))
-        ->fieldByName(QStringLiteral("N"))
-        .asInteger();
-}
+using testsupport::countRows;
+using testsupport::execWrite;
+using testsupport::readRows;
 
 // Users 1 (admin) and 2, key sets 1 and 2, objects 1 "alpha" and 2 "beta" whose
 // SERVERS rows get IDs 1 and 2.

@@ -9,19 +9,8 @@
 
 namespace {
 
-void execWrite(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
-std::unique_ptr<fb::Query> readRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query;
-}
+using testsupport::execWrite;
+using testsupport::readRows;
 
 std::unique_ptr<fb::Query> serverRowOf(int treeId) {
     return readRows(QStringLiteral("select * from SERVERS where ID_TREETABLE = %1").arg(treeId));

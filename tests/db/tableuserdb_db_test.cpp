@@ -9,12 +9,7 @@
 
 namespace {
 
-std::unique_ptr<fb::Query> readRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query;
-}
+using testsupport::readRows;
 
 int countUsers() {
     return readRows(QStringLiteral("select count(*) from USER_DB"))->field(0).asInteger();

@@ -12,20 +12,12 @@
 
 namespace {
 
+using testsupport::readInt;
+using testsupport::readRows;
+
 void runAll(const QStringList& statements) {
     for (const QString& sql : statements)
         RequestSQL(sql);
-}
-
-std::unique_ptr<fb::Query> readRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query;
-}
-
-int readInt(const QString& sql) {
-    return readRows(sql)->field(0).asInteger();
 }
 
 bool hasColumn(const char* table, const char* column) {

@@ -7,24 +7,18 @@
 
 namespace {
 
-void runStatement(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setParamCheck(false);
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
-}
+using testsupport::execUnchecked;
 
 // LOGS as the upgrade to version 15 creates it.
 void createJournalTable() {
-    runStatement(QStringLiteral(
+    execUnchecked(QStringLiteral(
         "CREATE TABLE LOGS (ID          INTEGER NOT NULL, PARAMETERS  BLOB SUB_TYPE 0 SEGMENT SIZE 80 );"));
-    runStatement(QStringLiteral("ALTER TABLE LOGS ADD CONSTRAINT PK_LOGS PRIMARY KEY (ID); "));
-    runStatement(QStringLiteral("CREATE GENERATOR GEN_LOGS_ID;"));
-    runStatement(
+    execUnchecked(QStringLiteral("ALTER TABLE LOGS ADD CONSTRAINT PK_LOGS PRIMARY KEY (ID); "));
+    execUnchecked(QStringLiteral("CREATE GENERATOR GEN_LOGS_ID;"));
+    execUnchecked(
         QStringLiteral("CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  "
                        "begin   POST_EVENT 'InsertDataToLogsBase';end   "));
-    runStatement(
+    execUnchecked(
         QStringLiteral("create trigger LOGS_BI for LOGS active before insert position 0 as begin   if "
                        "(new.id is null) then     new.id = gen_id(gen_logs_id,1);  end "));
 }
@@ -169,7 +163,7 @@ TEST_F(TableLogs, ReadLogsAfterSeesEntriesOfAnotherAttachment) {
 TEST_F(TableLogs, CorruptedEntryDoesNotStopReadLogsAfter) {
     insertDataInLOGS(deletion(1, 1, QStringLiteral("\\a")));
     insertRawEntry(2, QByteArray(10, '\x7f'));
-    runStatement(QStringLiteral("set generator GEN_LOGS_ID to 2"));
+    execUnchecked(QStringLiteral("set generator GEN_LOGS_ID to 2"));
     insertDataInLOGS(deletion(1, 3, QStringLiteral("\\c")));
 
     const QVector<type_LogsEntry> entries = ReadLogsAfter(0);
@@ -187,14 +181,14 @@ TEST_F(TableLogs, CorruptedEntryDoesNotStopReadLogsAfter) {
 TEST_F(TableLogs, LastIdFoundWhenGeneratorRanFarAheadOfTheRows) {
     insertDataInLOGS(deletion(1, 1, QStringLiteral("\\a")));
     insertDataInLOGS(deletion(1, 2, QStringLiteral("\\b")));
-    runStatement(QStringLiteral("set generator GEN_LOGS_ID to 50000"));
+    execUnchecked(QStringLiteral("set generator GEN_LOGS_ID to 50000"));
     EXPECT_EQ(Last_ID_To_LOGS(), 2);
     insertDataInLOGS(deletion(1, 3, QStringLiteral("\\c")));
     EXPECT_EQ(Last_ID_To_LOGS(), 50001);
 }
 
 TEST_F(TableLogs, LastIdFoundAboveTheGenerator) {
-    runStatement(QStringLiteral("set generator GEN_LOGS_ID to 5000"));
+    execUnchecked(QStringLiteral("set generator GEN_LOGS_ID to 5000"));
     insertDataInLOGS(deletion(1, 1, QStringLiteral("\\a")));
     insertRawEntry(900000, serializeChangeRecord(deletion(1, 2, QStringLiteral("\\b"))));
     EXPECT_EQ(Last_ID_To_LOGS(), 900000);

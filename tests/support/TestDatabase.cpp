@@ -37,6 +37,38 @@ void connect(RunDatabase& db, const QString& databasePath) {
 
 } // namespace
 
+void execWrite(const QString& sql) {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(sql);
+    query->execSql();
+    runDatabase().IBTransaction2.commit();
+}
+
+void execUnchecked(const QString& sql) {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setParamCheck(false);
+    query->setSql(sql);
+    query->execSql();
+    runDatabase().IBTransaction2.commit();
+}
+
+std::unique_ptr<fb::Query> readRows(const QString& sql) {
+    auto query = my_initialization_TIBQuery();
+    query->setSql(sql);
+    query->open();
+    return query;
+}
+
+int readInt(const QString& sql) {
+    return readRows(sql)->field(0).asInteger();
+}
+
+int countRows(const QString& table) {
+    return readRows(QStringLiteral("select count(*) as N from %1").arg(table))
+        ->fieldByName(QStringLiteral("N"))
+        .asInteger();
+}
+
 std::unique_ptr<RunDatabase> connectAnother(const QString& databasePath) {
     auto other = std::make_unique<RunDatabase>();
     const type_StuctureIniFile saved = ConfIniFile;

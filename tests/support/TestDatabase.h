@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/RunDatabase.h"
+#include "fb/Query.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -24,6 +25,25 @@ public:
 private:
     QString m_path;
 };
+
+// Statement helpers for the current RunDatabase, through the program's own
+// query factories.
+
+// Runs one statement in the write transaction and commits it.
+void execWrite(const QString& sql);
+
+// As execWrite, with the parameter check off: the text goes to the server as
+// written, so colons in trigger bodies are not taken for parameters (for DDL).
+void execUnchecked(const QString& sql);
+
+// Opens a query in the read transaction; the caller reads the rows.
+std::unique_ptr<fb::Query> readRows(const QString& sql);
+
+// The first column of the first row of a query, as an integer.
+int readInt(const QString& sql);
+
+// The number of rows in a table.
+int countRows(const QString& table);
 
 // Opens another attachment to the same database (as another running copy of the
 // program would), with its own transactions.

@@ -10,28 +10,12 @@
 
 namespace {
 
-void execWrite(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
-std::unique_ptr<fb::Query> readRows(const QString& sql) {
-    auto query = my_initialization_TIBQuery();
-    query->setSql(sql);
-    query->open();
-    return query;
-}
+using testsupport::countRows;
+using testsupport::execWrite;
+using testsupport::readRows;
 
 std::unique_ptr<fb::Query> treeRow(int id) {
     return readRows(QStringLiteral("select * from TREETABLE where ID = %1").arg(id));
-}
-
-int countRows(const QString& table) {
-    return readRows(QStringLiteral("select count(*) as N from %1").arg(table))
-        ->fieldByName(QStringLiteral("N"))
-        .asInteger();
 }
 
 using TreeTableTest = testsupport::SchemaDatabase;
