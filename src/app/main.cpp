@@ -1,3 +1,4 @@
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/TfmBrowser.h"
 #include "ui/unConnectToBase.h"
@@ -7,7 +8,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv, qtDialogs());
     QApplication::setApplicationName(QStringLiteral("vestibar"));
     QApplication::setApplicationDisplayName(QStringLiteral("vestibar"));
 
