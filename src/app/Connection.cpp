@@ -50,3 +50,8 @@ std::unique_ptr<fb::Query> my_initialization_TIBQuery_insert() {
     RunDatabase& db = runDatabase();
     return std::make_unique<fb::Query>(db.IBDatabase1, db.IBTransaction2);
 }
+
+void executeAndCommit(fb::Query& query) {
+    query.execSql();
+    runDatabase().IBTransaction2.commit();
+}

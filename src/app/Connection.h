@@ -25,3 +25,7 @@ void CreateDataBase(QObject* per_fmConnectToBase, const QString& per_IP, const Q
 // the second in the write transaction.
 std::unique_ptr<fb::Query> my_initialization_TIBQuery();
 std::unique_ptr<fb::Query> my_initialization_TIBQuery_insert();
+
+// Runs a statement of the write transaction and commits it at once, as every
+// write of the program does.
+void executeAndCommit(fb::Query& query);

@@ -242,8 +242,7 @@ void WriteVersionDataBase(int ver_db) {
     // A version of 0 is a real value here, not a NULL.
     query->setParamInt(QStringLiteral("perVER_DB"), ver_db);
     query->setParamInt(QStringLiteral("perID"), 1);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    executeAndCommit(*query);
 }
 
 void UpdateBase() {
@@ -307,7 +306,6 @@ void UpdateNULLposition(fb::Query& per_IBQuery) {
         update->setParamInt(QStringLiteral("perID"),
                             per_IBQuery.fieldByName(QStringLiteral("ID")).asInteger());
         update->setParamInt(QStringLiteral("perPosition_"), position);
-        update->execSql();
-        runDatabase().IBTransaction2.commit();
+        executeAndCommit(*update);
     }
 }

@@ -30,11 +30,6 @@ const QString kSelectKeySet = QStringLiteral(
 const QString kSelectVisibleKeySets = QStringLiteral("select * from LOGIN_PASS where LOGIN_PASS.PERSONAL = "
                                                      ":perPERSONAL or LOGIN_PASS.PERSONAL is Null ORDER BY ");
 
-void executeAndCommit(fb::Query& query) {
-    query.execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
 } // namespace
 
 int Gen_ID_table_LOGIN_PASS() {

@@ -35,11 +35,6 @@ const QString kUpdateServerSetDefaultKeys = QStringLiteral(
     " "
     ":perNOTES_OF_SERVER  where ID = :perID");
 
-void executeAndCommit(fb::Query& query) {
-    query.execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
 } // namespace
 
 void insertDataInSERVERS(int perID_TREETABLE, const QString& perDOMAIN_NAME, const QString& perIP_ADDRES,

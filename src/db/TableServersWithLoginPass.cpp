@@ -41,8 +41,7 @@ void insert_data_to_table_SERVERS_WITH_LOGIN_PASSS(int perID_USER_DB, int perID_
     query->setParam(QStringLiteral("perID_LOGIN_PASS"), perID_LOGIN_PASS);
     query->setParam(QStringLiteral("perDNS_OR_IP"), perDNS_OR_IP);
     query->setParam(QStringLiteral("perRDP_OR_SSH"), perRDP_OR_SSH);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    executeAndCommit(*query);
 }
 
 std::unique_ptr<fb::Query> FIND_IN_SERVERS_WITH_LOGIN_PASSS(int perID_USER_DB, int perID_SERVERS) {
@@ -62,8 +61,7 @@ void update_for_table_SERVERS_WITH_LOGIN_PASSS(int perID, int perID_LOGIN_PASS, 
     query->setParam(QStringLiteral("perID_LOGIN_PASS"), perID_LOGIN_PASS);
     query->setParam(QStringLiteral("perDNS_OR_IP"), perDNS_OR_IP);
     query->setParam(QStringLiteral("perRDP_OR_SSH"), perRDP_OR_SSH);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    executeAndCommit(*query);
 }
 
 std::unique_ptr<fb::Query> SelectAllServerByOnIDpassword(int perIDpass) {

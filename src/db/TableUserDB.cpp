@@ -9,8 +9,7 @@ void insert_data_for_table_USER_DB(const QString& perFIO, const QString& perPASS
     query->setSql(QStringLiteral("insert into USER_DB (FIO,PASS ) values (:perFIO, :perPASS )"));
     query->setParam(QStringLiteral("perFIO"), perFIO);
     query->setParam(QStringLiteral("perPASS"), perPASS);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    executeAndCommit(*query);
 }
 
 std::unique_ptr<fb::Query> select_data_of_table_USER_DB() {

@@ -42,8 +42,7 @@ void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents) {
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS)"));
     query->setParamBlob(QStringLiteral("perPARAMETERS"), bytes);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    executeAndCommit(*query);
 }
 
 int Last_ID_To_LOGS() {

@@ -29,11 +29,6 @@ const QString kDeleteObjectPrefix = QStringLiteral("DELETE FROM treetable WHERE 
 const QString kChildrenByPosition =
     QStringLiteral("SELECT * FROM treetable WHERE id_parent = :perID_PARENT ORDER BY POSITION_ ASC");
 
-void executeAndCommit(fb::Query& query) {
-    query.execSql();
-    runDatabase().IBTransaction2.commit();
-}
-
 void insertRow(const QString& sql, int id, int idParent, const QString& text, int position) {
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(sql);
