@@ -21,11 +21,12 @@ const QString kDeleteKeySet = QStringLiteral("DELETE FROM LOGIN_PASS WHERE LOGIN
 const QString kSelectName = QStringLiteral(
     "select  NAME       AS NAME_LOGIN_PASS from LOGIN_PASS where LOGIN_PASS.ID = :perID_LOGIN_PASS");
 
-const QString kSelectKeySet = QStringLiteral(
-    "select  ID         AS ID_LOGIN_PASS,NAME       AS NAME_LOGIN_PASS,LOGIN      AS LOGIN_LOGIN_PASS,PASS   "
-    "    "
-    "AS PASS_LOGIN_PASS,PERSONAL   AS PERSONAL_LOGIN_PASS from LOGIN_PASS where LOGIN_PASS.ID = "
-    ":perID_LOGIN_PASS");
+const QString kSelectKeySet = QStringLiteral("select  ID         AS ID_LOGIN_PASS,"
+                                             "NAME       AS NAME_LOGIN_PASS,"
+                                             "LOGIN      AS LOGIN_LOGIN_PASS,"
+                                             "PASS       AS PASS_LOGIN_PASS,"
+                                             "PERSONAL   AS PERSONAL_LOGIN_PASS "
+                                             "from LOGIN_PASS where LOGIN_PASS.ID = :perID_LOGIN_PASS");
 
 const QString kSelectVisibleKeySets = QStringLiteral("select * from LOGIN_PASS where LOGIN_PASS.PERSONAL = "
                                                      ":perPERSONAL or LOGIN_PASS.PERSONAL is Null ORDER BY ");

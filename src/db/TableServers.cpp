@@ -23,17 +23,24 @@ const QString kSelectServerWithTree = QStringLiteral(
     "SERVERS inner join TREETABLE ON SERVERS.ID_TREETABLE = TREETABLE.ID WHERE SERVERS.ID_TREETABLE= "
     ":perID_TREETABLE");
 
-const QString kUpdateServerKeepDefaultKeys = QStringLiteral(
-    "UPDATE SERVERS SET DOMAIN_NAME =       :perDOMAIN_NAME, IP_ADDRES =         :perIP_ADDRES, PORT =       "
-    "       :perPORT, TRANSLATION_ =      :perTRANSLATION_, DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, "
-    "DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, NOTES =             :perNOTES_OF_SERVER  where ID = :perID");
+const QString kUpdateServerKeepDefaultKeys =
+    QStringLiteral("UPDATE SERVERS SET DOMAIN_NAME =       :perDOMAIN_NAME, "
+                   "IP_ADDRES =         :perIP_ADDRES, "
+                   "PORT =              :perPORT, "
+                   "TRANSLATION_ =      :perTRANSLATION_, "
+                   "DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, "
+                   "DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, "
+                   "NOTES =             :perNOTES_OF_SERVER  where ID = :perID");
 
-const QString kUpdateServerSetDefaultKeys = QStringLiteral(
-    "UPDATE SERVERS SET DOMAIN_NAME =       :perDOMAIN_NAME, IP_ADDRES =         :perIP_ADDRES, PORT =       "
-    "       :perPORT, TRANSLATION_ =      :perTRANSLATION_, DEFAUL_PASS =       :perDEFAUL_PASS, "
-    "DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, NOTES =            "
-    " "
-    ":perNOTES_OF_SERVER  where ID = :perID");
+const QString kUpdateServerSetDefaultKeys =
+    QStringLiteral("UPDATE SERVERS SET DOMAIN_NAME =       :perDOMAIN_NAME, "
+                   "IP_ADDRES =         :perIP_ADDRES, "
+                   "PORT =              :perPORT, "
+                   "TRANSLATION_ =      :perTRANSLATION_, "
+                   "DEFAUL_PASS =       :perDEFAUL_PASS, "
+                   "DEFAUL_DNS_OR_IP =  :perDEFAUL_DNS_OR_IP, "
+                   "DEFAUL_RDP_OR_SSH = :perDEFAUL_RDP_OR_SSH, "
+                   "NOTES =             :perNOTES_OF_SERVER  where ID = :perID");
 
 } // namespace
 
