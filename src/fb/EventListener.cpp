@@ -154,9 +154,12 @@ void EventListener::deliver(quint64 generation, const QByteArray& counts) {
         return;
     }
 
-    const bool baseline = !m_baselineSet;
-    m_baselineSet = true;
-    if (!baseline && now > before)
+    if (!m_baselineSet) {
+        m_baselineSet = true;
+        emit ready();
+        return;
+    }
+    if (now > before)
         emit posted(static_cast<int>(now - before));
 }
 

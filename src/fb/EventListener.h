@@ -26,9 +26,13 @@ public:
     // Cancels the registration; no posted() follows.
     void detach();
     bool attached() const;
+    // True once the server's first answer has arrived: from then on no post is missed.
+    bool listening() const { return m_baselineSet; }
 
 signals:
     void posted(int count);
+    // The first answer arrived after attach().
+    void ready();
 
 private:
     class Callback;

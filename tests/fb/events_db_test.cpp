@@ -31,8 +31,10 @@ protected:
             on.IBTransaction2.commit();
     }
 
-    // Lets the first (baseline) answer of the server arrive.
-    static void settle() { QTest::qWait(300); }
+    // Waits for the server's first answer, which only sets the baseline.
+    static void settle(fb::EventListener& listener) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listener.listening(); }, 5000));
+    }
 
     std::unique_ptr<RunDatabase> other;
 };
@@ -47,8 +49,10 @@ TEST_F(EventsTest, PostFromAnotherAttachmentArrivesOnTheUiThread) {
         deliveredOn = QThread::currentThread();
         total += count;
     });
+    QSignalSpy ready(&listener, &fb::EventListener::ready);
     listener.attach(db.IBDatabase1);
-    settle();
+    settle(listener);
+    EXPECT_EQ(ready.count(), 1);
     EXPECT_EQ(total, 0) << "the baseline answer must not count as an event";
 
     exec(*other, QStringLiteral("insert into E values (1)"));
@@ -59,6 +63,7 @@ TEST_F(EventsTest, PostFromAnotherAttachmentArrivesOnTheUiThread) {
     exec(*other, QStringLiteral("insert into E values (2)"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return total >= 2; }, 5000));
     EXPECT_EQ(total, 2);
+    EXPECT_EQ(ready.count(), 1);
 }
 
 TEST_F(EventsTest, TwoPostsCommittedTogetherAreBothCounted) {
@@ -66,7 +71,7 @@ TEST_F(EventsTest, TwoPostsCommittedTogetherAreBothCounted) {
     int total = 0;
     QObject::connect(&listener, &fb::EventListener::posted, [&](int count) { total += count; });
     listener.attach(db.IBDatabase1);
-    settle();
+    settle(listener);
 
     exec(*other, QStringLiteral("insert into E values (1)"), false);
     exec(*other, QStringLiteral("insert into E values (2)"), false);
@@ -82,7 +87,7 @@ TEST_F(EventsTest, NothingArrivesAfterTheListenerIsGone) {
     int total = 0;
     QObject::connect(listener.get(), &fb::EventListener::posted, [&](int count) { total += count; });
     listener->attach(db.IBDatabase1);
-    settle();
+    settle(*listener);
     listener.reset();
 
     exec(*other, QStringLiteral("insert into E values (1)"));
@@ -94,7 +99,7 @@ TEST_F(EventsTest, DetachStopsDeliveriesAndAttachStartsAgain) {
     fb::EventListener listener(QStringLiteral("Ping"));
     QSignalSpy spy(&listener, &fb::EventListener::posted);
     listener.attach(db.IBDatabase1);
-    settle();
+    settle(listener);
     listener.detach();
     EXPECT_FALSE(listener.attached());
     exec(*other, QStringLiteral("insert into E values (1)"));
@@ -102,7 +107,7 @@ TEST_F(EventsTest, DetachStopsDeliveriesAndAttachStartsAgain) {
     EXPECT_EQ(spy.count(), 0);
 
     listener.attach(db.IBDatabase1);
-    settle();
+    settle(listener);
     exec(*other, QStringLiteral("insert into E values (2)"));
     EXPECT_TRUE(spy.wait(5000));
 }
