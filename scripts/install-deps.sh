@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config procps
     qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -19,5 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "install-deps: installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
+    apt-get install -y "${missing[@]}"
 fi
