@@ -15,9 +15,10 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "install-deps: installing ${missing[*]}"
+# CI always refreshes the package lists; elsewhere only when something is missing.
+if [ ${#missing[@]} -gt 0 ] || [ -n "${CI:-}" ]; then
+    echo "install-deps: installing ${missing[*]:-(all present, refreshing)}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update
-    apt-get install -y "${missing[@]}"
+    apt-get install -y "${packages[@]}"
 fi
