@@ -11,8 +11,36 @@ server_listening() {
     (exec 3<>/dev/tcp/127.0.0.1/$PORT) 2>/dev/null
 }
 
+# The package binds to "localhost", which some machines resolve to ::1 only; the
+# program and its tests connect to 127.0.0.1.
+bind_to_ipv4_loopback() {
+    local conf=/etc/firebird/3.0/firebird.conf
+    grep -q '^RemoteBindAddress = 127\.0\.0\.1$' "$conf" && return 1
+    if grep -q '^[[:space:]]*RemoteBindAddress' "$conf"; then
+        sed -i 's/^[[:space:]]*RemoteBindAddress.*/RemoteBindAddress = 127.0.0.1/' "$conf"
+    else
+        echo 'RemoteBindAddress = 127.0.0.1' >>"$conf"
+    fi
+    return 0
+}
+
+stop_server() {
+    pkill -x fbguard || true
+    pkill -x firebird || true
+    for _ in $(seq 1 100); do
+        pgrep -x fbguard >/dev/null || pgrep -x firebird >/dev/null || return 0
+        sleep 0.2
+    done
+    echo "firebird-up: the old server does not stop" >&2
+    exit 1
+}
+
 start_server() {
     install -d -o firebird -g firebird -m 0755 /run/firebird3.0
+    if bind_to_ipv4_loopback && pgrep -x fbguard >/dev/null; then
+        echo "firebird-up: restarting the server to listen on 127.0.0.1"
+        stop_server
+    fi
     if ! pgrep -x fbguard >/dev/null && ! server_listening; then
         echo "firebird-up: starting fbguard"
         runuser -u firebird -- /usr/sbin/fbguard -daemon -forever
