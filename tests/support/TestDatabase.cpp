@@ -45,11 +45,16 @@ void execWrite(const QString& sql) {
 }
 
 void execUnchecked(const QString& sql) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setParamCheck(false);
-    query->setSql(sql);
-    query->execSql();
-    runDatabase().IBTransaction2.commit();
+    execUnchecked(runDatabase(), sql);
+}
+
+void execUnchecked(RunDatabase& on, const QString& sql, bool commit) {
+    fb::Query query(on.IBDatabase1, on.IBTransaction2);
+    query.setParamCheck(false);
+    query.setSql(sql);
+    query.execSql();
+    if (commit)
+        on.IBTransaction2.commit();
 }
 
 std::unique_ptr<fb::Query> readRows(const QString& sql) {
@@ -75,6 +80,21 @@ std::unique_ptr<RunDatabase> connectAnother(const QString& databasePath) {
     connect(*other, databasePath);
     ConfIniFile = saved;
     return other;
+}
+
+int attachmentId(RunDatabase& of) {
+    fb::Query query(of.IBDatabase1, of.IBTransaction1);
+    query.setSql(QStringLiteral("select current_connection from RDB$DATABASE"));
+    query.open();
+    return query.field(0).asInteger();
+}
+
+void killAttachment(RunDatabase& killer, int id) {
+    fb::Query query(killer.IBDatabase1, killer.IBTransaction2);
+    query.setSql(QStringLiteral("delete from MON$ATTACHMENTS where MON$ATTACHMENT_ID = :perID"));
+    query.setParamInt(QStringLiteral("perID"), id);
+    query.execSql();
+    killer.IBTransaction2.commit();
 }
 
 void FreshDatabase::SetUp() {

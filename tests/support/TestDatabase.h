@@ -36,6 +36,10 @@ void execWrite(const QString& sql);
 // written, so colons in trigger bodies are not taken for parameters (for DDL).
 void execUnchecked(const QString& sql);
 
+// The same on the write transaction of the given attachment; without commit the
+// transaction stays open for the caller to end.
+void execUnchecked(RunDatabase& on, const QString& sql, bool commit = true);
+
 // Opens a query in the read transaction; the caller reads the rows.
 std::unique_ptr<fb::Query> readRows(const QString& sql);
 
@@ -48,6 +52,26 @@ int countRows(const QString& table);
 // Opens another attachment to the same database (as another running copy of the
 // program would), with its own transactions.
 std::unique_ptr<RunDatabase> connectAnother(const QString& databasePath);
+
+// Runs the statement functions against another attachment for as long as it lives,
+// then makes `own` current again.
+class AsAnotherClient {
+public:
+    AsAnotherClient(RunDatabase& other, RunDatabase& own) : m_own(own) { setRunDatabase(&other); }
+    ~AsAnotherClient() { setRunDatabase(&m_own); }
+    AsAnotherClient(const AsAnotherClient&) = delete;
+    AsAnotherClient& operator=(const AsAnotherClient&) = delete;
+
+private:
+    RunDatabase& m_own;
+};
+
+// The server's number of an attachment (CURRENT_CONNECTION).
+int attachmentId(RunDatabase& of);
+
+// Ends attachment `id` from `killer`, as an administrator does through the
+// monitoring tables: the victim's next call finds its connection gone.
+void killAttachment(RunDatabase& killer, int id);
 
 // Each test gets a new empty database, created as the program creates one and
 // connected through a RunDatabase that is made current. ConfIniFile holds its
