@@ -4,6 +4,7 @@
 #include "fb/Query.h"
 
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -76,10 +77,19 @@ void killAttachment(RunDatabase& killer, int id);
 // Each test gets a new empty database, created as the program creates one and
 // connected through a RunDatabase that is made current. ConfIniFile holds its
 // connection parameters.
+//
+// Making a database on the server takes a good part of a second, and a schema
+// seconds more, so each kind is made once per test program and every test gets
+// a copy of that file.
 class FreshDatabase : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // For fixtures that start from more than an empty database: the copy is of a
+    // database that `fill` (run once, with that database current) has filled.
+    // `kind` names the content; the same kind must always be filled the same way.
+    void setUpFromTemplate(const QString& kind, const std::function<void()>& fill);
 
     ServerFolder folder;
     QString dbPath;
