@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
             out << "demo database created: " << databasePath << " (user admin, password kestu)\n";
             break;
         case DemoOutcome::Recreated:
-            out << "demo database did not open and was made again: " << databasePath
+            out << "demo database was not usable and was made again: " << databasePath
                 << " (user admin, password kestu)\n";
             break;
         case DemoOutcome::Kept:
