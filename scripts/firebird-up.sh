@@ -40,6 +40,25 @@ private_home() { echo "/var/tmp/vestibar-firebird-$(id -u)-$1"; }
 
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
+gone() {
+    # A zombie has stopped; only its parent can reap it.
+    [ ! -e "/proc/$1" ] || [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" = "Z" ]
+}
+
+# A Firebird server that is not one of our private ones runs, whether or not it
+# answers on 127.0.0.1 (the package binds to "localhost", often ::1 only). Finding
+# it by name is only for leaving it alone.
+foreign_server_runs() {
+    (exec 3<>"/dev/tcp/::1/$SYSTEM_PORT") 2>/dev/null && return 0
+    local pid
+    for pid in $(pgrep -x 'fbguard|firebird' || true); do
+        gone "$pid" && continue
+        tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -q '^FIREBIRD=/var/tmp/vestibar-firebird-' ||
+            return 0
+    done
+    return 1
+}
+
 # 0: accepts SYSDBA/password; 1: a Firebird server refuses it; 2: no Firebird answers.
 probe() {
     local port=$1 password=$2 out
@@ -68,13 +87,20 @@ recorded_pid_runs() {
     [ -n "$pid" ] && [ -e "/proc/$pid" ] && [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$program" ]
 }
 
+# Only ever called with a pid from our own records, checked by recorded_pid_runs.
 stop_pid() {
     local pid=$1
     kill "$pid" 2>/dev/null || return 0
-    for _ in $(seq 1 100); do
-        [ -e "/proc/$pid" ] || return 0
-        # A zombie has stopped; only its parent can reap it.
-        [ "$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)" = "Z" ] && return 0
+    for _ in $(seq 1 150); do
+        gone "$pid" && return 0
+        sleep 0.1
+    done
+    # Now and then the server does not finish its shutdown; its files are safe
+    # (forced writes), so end it.
+    say "process $pid did not stop within 15 seconds; killing it"
+    kill -KILL "$pid" 2>/dev/null || true
+    for _ in $(seq 1 50); do
+        gone "$pid" && return 0
         sleep 0.1
     done
     say "process $pid does not stop"
@@ -263,6 +289,10 @@ ready_server_port() {
             die "something that is not a Firebird server listens on 127.0.0.1:$SYSTEM_PORT"
         fi
         echo "$SYSTEM_PORT"
+    elif foreign_server_runs; then
+        say "a Firebird server runs here but does not answer on 127.0.0.1:$SYSTEM_PORT; it is left as it is"
+        private_server_ready "$DEFAULT_PRIVATE_PORT"
+        echo "$DEFAULT_PRIVATE_PORT"
     elif allowed_to_change_system; then
         start_system_server
         probe "$SYSTEM_PORT" "$PASSWORD" || set_system_password
