@@ -5,11 +5,9 @@
 #include "app/RunDatabase.h"
 #include "app/Variable.h"
 #include "fb/Error.h"
+#include "support/TestDatabase.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -17,11 +15,9 @@ namespace {
 constexpr int kRows = 1000;
 
 // One database for the whole run, in a folder the server can write.
-class BenchDatabase {
-public:
-    BenchDatabase() : m_dir(QDir::tempPath() + QStringLiteral("/vestibar-bench-XXXXXX")) {
-        QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777));
-        const QString path = m_dir.path() + QStringLiteral("/bench.fdb");
+struct BenchDatabase {
+    BenchDatabase() {
+        const QString path = folder.file(QStringLiteral("bench.fdb"));
         CreateDataBase(nullptr, QStringLiteral("127.0.0.1"), path);
         ConfIniFile = {path, QStringLiteral("SYSDBA"), QString::fromLatin1(kSysdbaDefaultPassword),
                        QStringLiteral("127.0.0.1")};
@@ -44,18 +40,10 @@ public:
         db.IBDatabase1.close();
     }
 
-    void exec(const QString& sql) {
-        fb::Query q(db.IBDatabase1, db.IBTransaction2);
-        q.setParamCheck(false);
-        q.setSql(sql);
-        q.execSql();
-        db.IBTransaction2.commit();
-    }
+    void exec(const QString& sql) { testsupport::execUnchecked(db, sql); }
 
+    testsupport::ServerFolder folder; // made before and removed after the database
     RunDatabase db;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 BenchDatabase& bench() {

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config procps
+    build-essential cmake ninja-build pkg-config procps ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
     libgtest-dev libgmock-dev libbenchmark-dev

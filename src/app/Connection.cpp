@@ -4,6 +4,7 @@
 #include "RunDatabase.h"
 #include "Variable.h"
 #include "fb/Database.h"
+#include "fb/Error.h"
 #include "fb/Query.h"
 #include "fb/Transaction.h"
 
@@ -27,12 +28,22 @@ void ConnectToBase(fb::Database& IBDatabase, fb::Transaction& IBTransaction, fb:
     IBQuery.setTransaction(IBTransaction);
 }
 
+namespace {
+
+// Text inside a '...' literal of SQL.
+QString quotedLiteralText(const QString& text) {
+    QString doubled = text;
+    return doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+} // namespace
+
 QString createDatabaseStatement(const QString& per_IP, const QString& per_Path) {
     const QString crlf = QStringLiteral("\r\n");
     const QString userClause = QStringLiteral("user 'SYSDBA' password '") +
                                QLatin1String(kSysdbaDefaultPassword) + QStringLiteral("' ");
-    return QStringLiteral("CREATE DATABASE '") + per_IP + QLatin1Char(':') + per_Path + QStringLiteral("' ") +
-           userClause + crlf + QStringLiteral("page_size 4096") + crlf +
+    return QStringLiteral("CREATE DATABASE '") + quotedLiteralText(per_IP + QLatin1Char(':') + per_Path) +
+           QStringLiteral("' ") + userClause + crlf + QStringLiteral("page_size 4096") + crlf +
            QStringLiteral("default character set win1251") + crlf;
 }
 
@@ -54,4 +65,22 @@ std::unique_ptr<fb::Query> my_initialization_TIBQuery_insert() {
 void executeAndCommit(fb::Query& query) {
     query.execSql();
     runDatabase().IBTransaction2.commit();
+}
+
+void inOneWriteTransaction(const std::function<void(fb::Transaction&)>& work) {
+    fb::Transaction transaction(runDatabase().IBDatabase1);
+    try {
+        work(transaction);
+        if (transaction.active())
+            transaction.commit();
+    } catch (...) {
+        if (transaction.active()) {
+            try {
+                transaction.rollback();
+            } catch (const fb::Error&) {
+                // The connection is gone; the server drops the transaction itself.
+            }
+        }
+        throw;
+    }
 }

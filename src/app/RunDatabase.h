@@ -9,7 +9,9 @@
 // makes it current; every statement function reaches it through runDatabase().
 struct RunDatabase {
     fb::Database IBDatabase1;
-    fb::Transaction IBTransaction1{IBDatabase1}; // reads; started at connect, kept for the run
+    // Reads; started at connect, kept for the run. Read-only, so it holds back no
+    // garbage collection; generator calls (GEN_ID) still work in it.
+    fb::Transaction IBTransaction1{IBDatabase1, fb::Transaction::ReadOnly};
     fb::Transaction IBTransaction2{IBDatabase1}; // writes; each write commits it
     fb::Query IBQuery1{IBDatabase1, IBTransaction1};
     fb::EventListener IBEvents1{QStringLiteral("InsertDataToLogsBase")};
@@ -18,3 +20,5 @@ struct RunDatabase {
 // The current instance; throws fb::Error when there is none.
 RunDatabase& runDatabase();
 void setRunDatabase(RunDatabase* db);
+// The current instance or nullptr.
+RunDatabase* currentRunDatabase();

@@ -2,6 +2,7 @@
 
 #include "Client.h"
 #include "Cp1251.h"
+#include "EventListener.h"
 #include "Query.h"
 #include "Transaction.h"
 
@@ -52,6 +53,9 @@ Database::~Database() {
     } catch (const Error&) {
         // The server is gone; nothing more can be done at this point.
     }
+    // Whatever is still bound to this database may outlive it.
+    for (Transaction* t : m_transactions)
+        t->m_db = nullptr;
     for (Query* q : m_queries)
         q->m_db = nullptr;
 }
@@ -97,9 +101,17 @@ void Database::open() {
     });
 }
 
+void Database::cancelListeners() {
+    const auto listeners = m_listeners; // each one removes itself
+    for (EventListener* listener : listeners)
+        listener->databaseClosing();
+}
+
 void Database::close() {
     if (!connected())
         return;
+    // Registrations and statements live on the attachment: end them while it is there.
+    cancelListeners();
     for (Query* q : m_queries)
         q->unprepare();
     for (Transaction* t : m_transactions) {

@@ -14,4 +14,8 @@ bool Error::isNetworkError() const {
            m_gdsCode == isc_net_write_err || m_gdsCode == isc_lost_db_connection;
 }
 
+bool Error::isLoginFailure() const {
+    return m_gdsCode == isc_login;
+}
+
 } // namespace fb

@@ -18,6 +18,8 @@ public:
 
     bool isLockConflict() const;
     bool isNetworkError() const;
+    // The server refused the user name or password.
+    bool isLoginFailure() const;
 
 private:
     QString m_text;

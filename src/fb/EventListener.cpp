@@ -6,13 +6,15 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 using namespace Firebird;
 
 namespace fb {
 
-// Called by the client library on its own thread. It only copies the counts and
-// posts them to the listener's thread; everything else happens there.
+// Called by the client library on its own thread. It only keeps the counts and asks
+// the listener's thread to take them; everything else happens there. What both
+// threads touch is guarded by the mutex.
 class EventListener::Callback final : public IEventCallbackImpl<Callback, ThrowStatusWrapper> {
 public:
     Callback(EventListener* owner, quint64 generation) : m_owner(owner), m_generation(generation) {}
@@ -26,17 +28,31 @@ public:
         return 1;
     }
 
+    // An empty delivery means the registration may be over: cancelled, or the
+    // connection lost. The client library also sends one now and then to a
+    // registration that has just fired, so counts already waiting are kept. Our own
+    // cancel comes after disown() and is ignored.
     void eventCallbackFunction(unsigned length, const ISC_UCHAR* events) override {
-        if (length == 0 || events == nullptr)
-            return; // cancelled, or the connection is gone
-        const QByteArray counts(reinterpret_cast<const char*>(events), static_cast<qsizetype>(length));
         std::lock_guard lock(m_mutex);
         if (!m_owner)
             return;
-        // Queued calls die with their context object, so a late delivery is dropped.
-        QMetaObject::invokeMethod(
-            m_owner, [owner = m_owner, gen = m_generation, counts] { owner->deliver(gen, counts); },
-            Qt::QueuedConnection);
+        if (length > 0 && events)
+            m_counts = QByteArray(reinterpret_cast<const char*>(events), static_cast<qsizetype>(length));
+        else if (m_pending)
+            return;
+        m_pending = true;
+        // Only the generation travels through the event queue; a queued call dies
+        // with its receiver, so a late one after the listener is gone is dropped.
+        QMetaObject::invokeMethod(m_owner, "takeDelivery", Qt::QueuedConnection,
+                                  Q_ARG(quint64, m_generation));
+    }
+
+    std::optional<QByteArray> take() {
+        std::lock_guard lock(m_mutex);
+        if (!m_pending)
+            return std::nullopt;
+        m_pending = false;
+        return std::exchange(m_counts, QByteArray());
     }
 
     void disown() {
@@ -48,15 +64,33 @@ private:
     std::atomic<int> m_refs{1};
     std::mutex m_mutex;
     EventListener* m_owner;
-    quint64 m_generation;
+    QByteArray m_counts;
+    bool m_pending = false;
+    const quint64 m_generation;
 };
 
+// One queEvents() call with a callback of its own: releasing a registration that
+// has fired may call its callback once more, with nothing, and that must not reach
+// the registration that follows it.
 struct EventListener::Registration {
-    Callback* callback = nullptr; // our own reference
+    explicit Registration(Callback* c) : callback(c) {}
+    ~Registration() {
+        callback->disown();
+        events.reset();
+        callback->release();
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+
+    Callback* callback; // our own reference
     detail::Ref<IEvents> events;
 };
 
 namespace {
+
+constexpr int kDefaultConnectionCheckMs = 30000;
+// A registration answered only with nothing again and again is given up.
+constexpr int kMaxEmptyDeliveriesInARow = 3;
 
 // Version byte, then per event: name length, name, 4-byte little-endian count.
 QByteArray eventBlock(const QString& name) {
@@ -78,8 +112,28 @@ quint32 countOf(const QByteArray& block) {
 
 } // namespace
 
-EventListener::EventListener(const QString& eventName, QObject* parent)
-    : QObject(parent), m_name(eventName) {}
+EventListener::EventListener(const QString& eventName, QObject* parent) : QObject(parent), m_name(eventName) {
+    m_connectionCheck.setInterval(kDefaultConnectionCheckMs);
+    connect(&m_connectionCheck, &QTimer::timeout, this, &EventListener::checkConnection);
+}
+
+void EventListener::setConnectionCheckInterval(int ms) {
+    m_connectionCheck.setInterval(ms);
+    if (ms <= 0)
+        m_connectionCheck.stop();
+    else if (attached())
+        m_connectionCheck.start();
+}
+
+void EventListener::checkConnection() {
+    if (!attached())
+        return;
+    try {
+        detail::call([&](ThrowStatusWrapper* status) { m_db->attachment()->ping(status); });
+    } catch (const Error&) {
+        stopListening();
+    }
+}
 
 EventListener::~EventListener() {
     detach();
@@ -94,20 +148,23 @@ void EventListener::attach(Database& db) {
         throw Error(QStringLiteral("Event name too long"));
     detach();
     m_db = &db;
+    db.m_listeners.insert(this);
     m_block = eventBlock(m_name);
-    m_baselineSet = false;
-    m_registration = std::make_unique<Registration>();
-    m_registration->callback = new Callback(this, ++m_generation);
+    ++m_generation;
+    m_emptyDeliveries = 0;
     try {
         queue();
     } catch (...) {
         detach();
         throw;
     }
+    if (m_connectionCheck.interval() > 0)
+        m_connectionCheck.start();
 }
 
 void EventListener::queue() {
     IAttachment* attachment = m_db->attachment();
+    m_registration = std::make_unique<Registration>(new Callback(this, m_generation));
     Registration& r = *m_registration;
     detail::call([&](ThrowStatusWrapper* status) {
         r.events.reset(attachment->queEvents(status, r.callback, static_cast<unsigned>(m_block.size()),
@@ -117,6 +174,12 @@ void EventListener::queue() {
 
 void EventListener::detach() {
     ++m_generation;
+    m_baselineSet = false;
+    m_connectionCheck.stop();
+    if (m_db) {
+        m_db->m_listeners.erase(this);
+        m_db = nullptr;
+    }
     if (!m_registration)
         return;
     Registration& r = *m_registration;
@@ -126,31 +189,61 @@ void EventListener::detach() {
             detail::call([&](ThrowStatusWrapper* status) { r.events->cancel(status); });
             r.events.disown();
         } catch (const Error&) {
-            r.events.reset(); // the attachment is gone; just drop our reference
+            // The attachment is gone; the registration drops its reference.
         }
     }
-    r.callback->release();
     m_registration.reset();
-    m_db = nullptr;
 }
 
-void EventListener::deliver(quint64 generation, const QByteArray& counts) {
+void EventListener::stopListening() {
+    detach();
+    emit stopped();
+}
+
+void EventListener::databaseClosing() {
+    detach();
+    // Told later, from the event loop: the database is in the middle of closing.
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == m_generation)
+                emit stopped();
+        },
+        Qt::QueuedConnection);
+}
+
+void EventListener::takeDelivery(quint64 generation) {
     if (generation != m_generation || !m_registration)
         return;
+    const std::optional<QByteArray> counts = m_registration->callback->take();
+    if (!counts)
+        return;
+    if (counts->isEmpty()) {
+        // Registering again tells a lost connection from a cancelled registration;
+        // the new one carries our counts, so no post in between is missed.
+        if (++m_emptyDeliveries > kMaxEmptyDeliveriesInARow) {
+            stopListening();
+            return;
+        }
+        try {
+            queue();
+        } catch (const Error&) {
+            stopListening();
+        }
+        return;
+    }
+    m_emptyDeliveries = 0;
     const quint32 before = countOf(m_block);
-    const quint32 now = countOf(counts);
-    if (counts.size() == m_block.size())
-        m_block = counts;
+    const quint32 now = countOf(*counts);
+    if (counts->size() == m_block.size())
+        m_block = *counts;
 
     // Each registration fires once: register again before telling anyone.
-    m_registration->events.reset();
     try {
         queue();
     } catch (const Error&) {
-        // The connection is gone; listening ends here.
-        m_registration->callback->disown();
-        m_registration->callback->release();
-        m_registration.reset();
+        stopListening();
         return;
     }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 using namespace Firebird;
@@ -136,8 +137,8 @@ QByteArray Field::asBytes() const {
         return toCp1251(asString());
 
     ISC_QUAD id = readScalar<ISC_QUAD>(p);
-    IAttachment* attachment = q.m_db->attachment();
-    ITransaction* transaction = q.m_tr->handle();
+    IAttachment* attachment = q.database().attachment();
+    ITransaction* transaction = q.transaction().handle();
     return detail::call([&](ThrowStatusWrapper* status) {
         detail::Ref<IBlob> blob(attachment->openBlob(status, transaction, &id, 0, nullptr));
         QByteArray bytes;
@@ -189,6 +190,7 @@ QString Field::asString() const {
 Query::Query(Database& db, Transaction& transaction)
     : m_db(&db), m_tr(&transaction), m_state(std::make_unique<State>()) {
     m_db->m_queries.insert(this);
+    m_tr->m_queries.insert(this);
 }
 
 Query::~Query() {
@@ -198,15 +200,33 @@ Query::~Query() {
     }
     if (m_db)
         m_db->m_queries.erase(this);
+    if (m_tr)
+        m_tr->m_queries.erase(this);
+}
+
+Database& Query::database() const {
+    if (!m_db)
+        throw Error(QStringLiteral("Database is gone"));
+    return *m_db;
+}
+
+Transaction& Query::transaction() const {
+    if (!m_tr)
+        throw Error(QStringLiteral("Transaction is gone"));
+    return *m_tr;
 }
 
 void Query::setTransaction(Transaction& transaction) {
     closeCursor();
+    if (m_tr)
+        m_tr->m_queries.erase(this);
     m_tr = &transaction;
+    m_tr->m_queries.insert(this);
 }
 
 void Query::setSql(const QString& sql) {
     unprepare();
+    m_rowsAffected = -1;
     m_sql = sql;
     m_values.clear();
     const PositionalSql positional = m_paramCheck ? toPositional(sql) : PositionalSql{sql, {}};
@@ -262,29 +282,36 @@ void Query::setParamBlob(const QString& name, const QByteArray& bytes) {
 }
 
 void Query::prepare() {
-    if (m_state->statement)
+    State& s = *m_state;
+    if (s.statement)
         return;
-    if (!m_db)
-        throw Error(QStringLiteral("Database is gone"));
     if (m_sql.trimmed().isEmpty())
         throw Error(QStringLiteral("Empty SQL statement"));
-    IAttachment* attachment = m_db->attachment();
-    ITransaction* transaction = m_tr->handle();
+    IAttachment* attachment = database().attachment();
+    ITransaction* tra = transaction().handle();
     const QByteArray text = toCp1251(m_positionalSql);
-    State& s = *m_state;
-    detail::call([&](ThrowStatusWrapper* status) {
-        s.statement.reset(attachment->prepare(status, transaction, static_cast<unsigned>(text.size()),
-                                              text.constData(), 3, IStatement::PREPARE_PREFETCH_METADATA));
-        s.hasCursor = (s.statement->getFlags(status) & IStatement::FLAG_HAS_CURSOR) != 0;
 
-        detail::Ref<IMessageMetadata> in(s.statement->getInputMetadata(status));
+    // Built aside and taken over only when all of it succeeded: a failure leaves the
+    // query unprepared, so the next run prepares again and fails the same way.
+    detail::Ref<IStatement> statement;
+    detail::Ref<IMessageMetadata> outMeta;
+    std::vector<Column> columns;
+    QHash<QString, int> columnIndex;
+    bool hasCursor = false;
+    unsigned messageLength = 0;
+    detail::call([&](ThrowStatusWrapper* status) {
+        statement.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.constData(),
+                                            3, IStatement::PREPARE_PREFETCH_METADATA));
+        hasCursor = (statement->getFlags(status) & IStatement::FLAG_HAS_CURSOR) != 0;
+
+        detail::Ref<IMessageMetadata> in(statement->getInputMetadata(status));
         if (in->getCount(status) != static_cast<unsigned>(m_paramNames.size()))
             throw Error(QStringLiteral("The statement takes %1 parameters, %2 named")
                             .arg(in->getCount(status))
                             .arg(m_paramNames.size()));
 
         // Types we don't decode ourselves (dates, decimals...) come back as text.
-        detail::Ref<IMessageMetadata> out(s.statement->getOutputMetadata(status));
+        detail::Ref<IMessageMetadata> out(statement->getOutputMetadata(status));
         const unsigned count = out->getCount(status);
         detail::Ref<IMetadataBuilder> builder(out->getBuilder(status));
         for (unsigned i = 0; i < count; ++i) {
@@ -295,27 +322,31 @@ void Query::prepare() {
                 builder->setScale(status, i, 0);
             }
         }
-        s.outMeta.reset(builder->getMetadata(status));
+        outMeta.reset(builder->getMetadata(status));
 
-        s.columns.clear();
-        s.columnIndex.clear();
         for (unsigned i = 0; i < count; ++i) {
             Column c;
-            c.name = fromCp1251(QByteArray(s.outMeta->getAlias(status, i)));
-            c.type = s.outMeta->getType(status, i) & ~1u;
-            c.offset = s.outMeta->getOffset(status, i);
-            c.nullOffset = s.outMeta->getNullOffset(status, i);
-            c.length = s.outMeta->getLength(status, i);
-            c.scale = s.outMeta->getScale(status, i);
-            s.columnIndex.insert(upperKey(c.name),
-                                 static_cast<int>(i)); // re-inserted below to keep the first
-            s.columns.push_back(c);
+            c.name = fromCp1251(QByteArray(outMeta->getAlias(status, i)));
+            c.type = outMeta->getType(status, i) & ~1u;
+            c.offset = outMeta->getOffset(status, i);
+            c.nullOffset = outMeta->getNullOffset(status, i);
+            c.length = outMeta->getLength(status, i);
+            c.scale = outMeta->getScale(status, i);
+            columns.push_back(c);
         }
+        // Backwards, so that a name used twice finds its first column.
         for (int i = static_cast<int>(count) - 1; i >= 0; --i)
-            s.columnIndex.insert(upperKey(s.columns[static_cast<std::size_t>(i)].name), i);
-        s.row.assign(s.outMeta->getMessageLength(status), 0);
-        s.spare.assign(s.row.size(), 0);
+            columnIndex.insert(upperKey(columns[static_cast<std::size_t>(i)].name), i);
+        messageLength = outMeta->getMessageLength(status);
     });
+
+    s.statement = std::move(statement);
+    s.outMeta = std::move(outMeta);
+    s.columns = std::move(columns);
+    s.columnIndex = std::move(columnIndex);
+    s.hasCursor = hasCursor;
+    s.row.assign(messageLength, 0);
+    s.spare.assign(messageLength, 0);
 }
 
 void Query::closeCursor() {
@@ -328,7 +359,8 @@ void Query::closeCursor() {
             s.cursor.reset();
         }
     }
-    m_tr->m_openQueries.erase(this);
+    if (m_tr)
+        m_tr->m_openQueries.erase(this);
     m_open = false;
     m_eof = true;
 }
@@ -351,16 +383,21 @@ void Query::unprepare() {
     s.outMeta.reset();
     s.columns.clear();
     s.columnIndex.clear();
+    s.row.clear();
+    s.spare.clear();
+    s.hasCursor = false;
 }
 
 void Query::runStatement(bool wantCursor) {
     closeCursor();
+    m_rowsAffected = -1;
     prepare();
     State& s = *m_state;
     if (wantCursor && !s.hasCursor)
         throw Error(QStringLiteral("The statement returns no rows: %1").arg(m_sql.simplified().left(80)));
-    IAttachment* attachment = m_db->attachment();
-    ITransaction* transaction = m_tr->handle();
+    IAttachment* attachment = database().attachment();
+    Transaction& owner = transaction();
+    ITransaction* transaction = owner.handle();
 
     detail::call([&](ThrowStatusWrapper* status) {
         detail::Ref<IMessageMetadata> serverIn(s.statement->getInputMetadata(status));
@@ -440,11 +477,13 @@ void Query::runStatement(bool wantCursor) {
             s.cursor.reset(s.statement->openCursor(status, transaction, inMeta.get(),
                                                    in.empty() ? nullptr : in.data(), s.outMeta.get(), 0));
             m_open = true;
-            m_tr->m_openQueries.insert(this);
+            owner.m_openQueries.insert(this);
         } else {
             const bool hasOutput = !s.columns.empty();
             s.statement->execute(status, transaction, inMeta.get(), in.empty() ? nullptr : in.data(),
                                  hasOutput ? s.outMeta.get() : nullptr, hasOutput ? s.row.data() : nullptr);
+            m_rowsAffected = static_cast<int>(
+                qMin<ISC_UINT64>(s.statement->getAffectedRecords(status), std::numeric_limits<int>::max()));
             // EXECUTE PROCEDURE and RETURNING give one row without a cursor.
             m_open = hasOutput;
             m_eof = !hasOutput;
@@ -490,7 +529,7 @@ void Query::last() {
     if (!m_open)
         throw Error(QStringLiteral("Result set is closed"));
     State& s = *m_state;
-    if (m_eof || !s.cursor)
+    if (m_eof || !s.cursor || s.exhausted)
         return;
     for (;;) {
         const int r = detail::call(

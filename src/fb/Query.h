@@ -34,8 +34,9 @@ private:
     int m_index;
 };
 
-// A statement with named parameters (":perID") run in one transaction. A query
-// must not outlive its database or its transaction.
+// A statement with named parameters (":perID") run in one transaction. A query may
+// outlive its database or its transaction; from then on running it fails with
+// fb::Error and its fields read as NULL.
 class Query {
 public:
     Query(Database& db, Transaction& transaction);
@@ -43,8 +44,9 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    Database& database() const { return *m_db; }
-    Transaction& transaction() const { return *m_tr; }
+    // Both fail with fb::Error once that object has been destroyed.
+    Database& database() const;
+    Transaction& transaction() const;
     void setTransaction(Transaction& transaction);
 
     // Replaces the statement; closes the result set and forgets all values.
@@ -74,6 +76,9 @@ public:
     void next();
     // Reads forward to the end and stands on the last row (eof when there is none).
     void last();
+    // Rows inserted, updated or deleted by the last execSql(); -1 before the first
+    // run of the statement and for statements that return a result set.
+    int rowsAffected() const { return m_rowsAffected; }
 
     int fieldCount() const;
     Field field(int index) const;
@@ -98,8 +103,8 @@ private:
     void fetch();
     void closeCursor();
 
-    Database* m_db;
-    Transaction* m_tr;
+    Database* m_db;    // null once the database is destroyed
+    Transaction* m_tr; // null once the transaction is destroyed
     QString m_sql;
     bool m_paramCheck = true;
     QString m_positionalSql;
@@ -107,6 +112,7 @@ private:
     QHash<QString, Value> m_values; // keyed by upper-case name
     bool m_open = false;
     bool m_eof = true;
+    int m_rowsAffected = -1;
 
     struct State;
     std::unique_ptr<State> m_state;

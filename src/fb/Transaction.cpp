@@ -14,23 +14,28 @@ struct Transaction::Handle {
 
 namespace {
 
-QByteArray readCommittedTpb() {
-    static const QByteArray tpb = detail::call([](ThrowStatusWrapper* status) {
+QByteArray buildTpb(Transaction::Access access) {
+    return detail::call([&](ThrowStatusWrapper* status) {
         detail::Ref<IXpbBuilder> b(detail::util()->getXpbBuilder(status, IXpbBuilder::TPB, nullptr, 0));
-        b->insertTag(status, isc_tpb_write);
+        b->insertTag(status, access == Transaction::ReadOnly ? isc_tpb_read : isc_tpb_write);
         b->insertTag(status, isc_tpb_read_committed);
         b->insertTag(status, isc_tpb_rec_version);
         b->insertTag(status, isc_tpb_nowait);
         return QByteArray(reinterpret_cast<const char*>(b->getBuffer(status)),
                           static_cast<qsizetype>(b->getBufferLength(status)));
     });
-    return tpb;
+}
+
+const QByteArray& tpbFor(Transaction::Access access) {
+    static const QByteArray readWrite = buildTpb(Transaction::ReadWrite);
+    static const QByteArray readOnly = buildTpb(Transaction::ReadOnly);
+    return access == Transaction::ReadOnly ? readOnly : readWrite;
 }
 
 } // namespace
 
-Transaction::Transaction(Database& defaultDatabase)
-    : m_db(&defaultDatabase), m_handle(std::make_unique<Handle>()) {
+Transaction::Transaction(Database& defaultDatabase, Access access)
+    : m_db(&defaultDatabase), m_access(access), m_handle(std::make_unique<Handle>()) {
     m_db->m_transactions.insert(this);
 }
 
@@ -42,9 +47,20 @@ Transaction::~Transaction() {
             forgetHandle();
         }
     }
-    for (Query* q : m_openQueries)
+    // Queries may outlive their transaction; they refuse to run from now on.
+    for (Query* q : m_queries) {
         q->m_open = false;
-    m_db->m_transactions.erase(this);
+        q->m_eof = true;
+        q->m_tr = nullptr;
+    }
+    if (m_db)
+        m_db->m_transactions.erase(this);
+}
+
+Database& Transaction::database() const {
+    if (!m_db)
+        throw Error(QStringLiteral("Database is gone"));
+    return *m_db;
 }
 
 void Transaction::setDefaultDatabase(Database& db) {
@@ -52,7 +68,8 @@ void Transaction::setDefaultDatabase(Database& db) {
         return;
     if (active())
         throw Error(QStringLiteral("Cannot change the database of an active transaction"));
-    m_db->m_transactions.erase(this);
+    if (m_db)
+        m_db->m_transactions.erase(this);
     m_db = &db;
     m_db->m_transactions.insert(this);
 }
@@ -64,8 +81,8 @@ bool Transaction::active() const {
 void Transaction::start() {
     if (active())
         throw Error(QStringLiteral("Transaction is already active"));
-    IAttachment* attachment = m_db->attachment();
-    const QByteArray tpb = readCommittedTpb();
+    IAttachment* attachment = database().attachment();
+    const QByteArray& tpb = tpbFor(m_access);
     detail::call([&](ThrowStatusWrapper* status) {
         m_handle->transaction.reset(
             attachment->startTransaction(status, static_cast<unsigned>(tpb.size()),

@@ -16,13 +16,19 @@ class Query;
 // when a statement runs in it while it is inactive, by itself.
 class Transaction {
 public:
-    explicit Transaction(Database& defaultDatabase);
+    // A read-only transaction refuses every change of data or metadata; generator
+    // calls (GEN_ID, NEXT VALUE FOR) still work in it.
+    enum Access { ReadWrite, ReadOnly };
+
+    explicit Transaction(Database& defaultDatabase, Access access = ReadWrite);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    Database& database() const { return *m_db; }
+    // Fails with fb::Error once the database has been destroyed.
+    Database& database() const;
     void setDefaultDatabase(Database& db);
+    Access access() const { return m_access; }
 
     void start();
     // Ending the transaction closes every result set still open in it.
@@ -40,10 +46,12 @@ private:
     void closeCursors();
     void forgetHandle();
 
-    Database* m_db;
+    Database* m_db; // null once the database is destroyed
+    Access m_access;
     struct Handle;
     std::unique_ptr<Handle> m_handle;
-    std::set<Query*> m_openQueries;
+    std::set<Query*> m_queries;     // every query bound to this transaction
+    std::set<Query*> m_openQueries; // those with an open result set
 };
 
 } // namespace fb

@@ -52,7 +52,9 @@ TfmConnectToBase::TfmConnectToBase(Dialogs& dialogs, QWidget* parent)
 TfmConnectToBase::~TfmConnectToBase() {
     if (fmConnectToBase == this)
         fmConnectToBase = nullptr;
-    setRunDatabase(nullptr);
+    // Another window or a tool may have made its own database objects current since.
+    if (currentRunDatabase() == &db)
+        setRunDatabase(nullptr);
 }
 
 template <typename Step> bool TfmConnectToBase::guarded(Step&& step) {

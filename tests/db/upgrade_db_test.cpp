@@ -51,11 +51,10 @@ QString trimmedText(const QString& sql) {
 class Version3Database : public testsupport::FreshDatabase {
 protected:
     void SetUp() override {
-        FreshDatabase::SetUp();
-        if (HasFatalFailure())
-            return;
-        createVersion3Schema();
-        fillVersion3Data();
+        setUpFromTemplate(QStringLiteral("version3"), [] {
+            createVersion3Schema();
+            fillVersion3Data();
+        });
     }
 
     static void createVersion3Schema() {
@@ -269,15 +268,14 @@ TEST_F(Version3Database, FailingStepKeepsLastCompletedVersionAndReportsServerErr
 class Version12Database : public testsupport::FreshDatabase {
 protected:
     void SetUp() override {
-        FreshDatabase::SetUp();
-        if (HasFatalFailure())
-            return;
-        CreateTablesInNewBase();
-        runAll({
-            QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (4, 0, 'b')"),
-            QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (1, 0, 'a')"),
-            QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (3, 1, 'c')"),
-            QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (2, 1, 'd')"),
+        setUpFromTemplate(QStringLiteral("version12"), [] {
+            CreateTablesInNewBase();
+            runAll({
+                QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (4, 0, 'b')"),
+                QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (1, 0, 'a')"),
+                QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (3, 1, 'c')"),
+                QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (2, 1, 'd')"),
+            });
         });
     }
 };

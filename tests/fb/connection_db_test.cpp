@@ -11,17 +11,10 @@ using testsupport::ServerFolder;
 
 namespace {
 
-void run(RunDatabase& db, fb::Transaction& tr, const QString& sql) {
-    fb::Query q(db.IBDatabase1, tr);
-    q.setParamCheck(false);
-    q.setSql(sql);
-    q.execSql();
-    tr.commit();
-}
+using testsupport::execUnchecked;
 
 void createTable(RunDatabase& db) {
-    run(db, db.IBTransaction2,
-        QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"));
+    execUnchecked(db, QStringLiteral("create table T (ID integer not null primary key, NAME varchar(20))"));
 }
 
 int countRows(RunDatabase& db, fb::Transaction& tr) {
@@ -45,6 +38,24 @@ TEST(CreateDataBase, StatementHasTheFixedUserPageSizeAndCharacterSet) {
     EXPECT_EQ(createDatabaseStatement(QStringLiteral("srv"), QStringLiteral("/d/b.fdb")),
               QStringLiteral("CREATE DATABASE 'srv:/d/b.fdb' user 'SYSDBA' password 'quillfern' \r\n"
                              "page_size 4096\r\ndefault character set win1251\r\n"));
+}
+
+TEST(CreateDataBase, QuotesInThePathAreDoubledInTheStatement) {
+    EXPECT_EQ(createDatabaseStatement(QStringLiteral("srv"), QStringLiteral("/d/it's.fdb")),
+              QStringLiteral("CREATE DATABASE 'srv:/d/it''s.fdb' user 'SYSDBA' password 'quillfern' \r\n"
+                             "page_size 4096\r\ndefault character set win1251\r\n"));
+}
+
+TEST(CreateDataBase, PathWithAnApostropheCreatesThatFile) {
+    ServerFolder folder;
+    const QString path = folder.file(QStringLiteral("O'Brien's base.fdb"));
+    CreateDataBase(nullptr, QStringLiteral("127.0.0.1"), path);
+    EXPECT_TRUE(QFile::exists(path));
+
+    RunDatabase db;
+    setConnection(path, QStringLiteral("quillfern"));
+    ConnectToBase(db.IBDatabase1, db.IBTransaction1, db.IBQuery1);
+    EXPECT_TRUE(db.IBDatabase1.connected());
 }
 
 TEST(CreateDataBase, MakesTheFileAndRefusesAnExistingOne) {
@@ -102,13 +113,13 @@ TEST_F(FreshDatabase, ReadTransactionSeesRowsCommittedByAnotherAttachment) {
     createTable(db);
     EXPECT_EQ(countRows(db, db.IBTransaction1), 0);
     auto other = testsupport::connectAnother(dbPath);
-    run(*other, other->IBTransaction2, QStringLiteral("insert into T (ID) values (5)"));
+    execUnchecked(*other, QStringLiteral("insert into T (ID) values (5)"));
     EXPECT_EQ(countRows(db, db.IBTransaction1), 1);
 }
 
 TEST_F(FreshDatabase, LockConflictFailsAtOnceWithTheServersText) {
     createTable(db);
-    run(db, db.IBTransaction2, QStringLiteral("insert into T (ID, NAME) values (1, 'a')"));
+    execUnchecked(db, QStringLiteral("insert into T (ID, NAME) values (1, 'a')"));
     auto other = testsupport::connectAnother(dbPath);
     fb::Query holder(other->IBDatabase1, other->IBTransaction2);
     holder.setSql(QStringLiteral("update T set NAME = 'other' where ID = 1"));
@@ -129,7 +140,7 @@ TEST_F(FreshDatabase, LockConflictFailsAtOnceWithTheServersText) {
 
 TEST_F(FreshDatabase, CommitClosesResultSetsOfThatTransaction) {
     createTable(db);
-    run(db, db.IBTransaction2, QStringLiteral("insert into T (ID) values (1)"));
+    execUnchecked(db, QStringLiteral("insert into T (ID) values (1)"));
     fb::Query reader(db.IBDatabase1, db.IBTransaction2);
     reader.setSql(QStringLiteral("select * from T"));
     reader.open();
@@ -138,7 +149,7 @@ TEST_F(FreshDatabase, CommitClosesResultSetsOfThatTransaction) {
     readerOn1.setSql(QStringLiteral("select * from T"));
     readerOn1.open();
 
-    run(db, db.IBTransaction2, QStringLiteral("insert into T (ID) values (2)"));
+    execUnchecked(db, QStringLiteral("insert into T (ID) values (2)"));
     EXPECT_FALSE(reader.isOpen());
     EXPECT_TRUE(reader.eof());
     EXPECT_EQ(reader[QStringLiteral("ID")].asInteger(), 0);
@@ -167,4 +178,75 @@ TEST(ConnectToBase, FailedConnectLeavesItClosedAndARetrySucceeds) {
     ConnectToBase(db.IBDatabase1, db.IBTransaction1, db.IBQuery1);
     EXPECT_TRUE(db.IBDatabase1.connected());
     EXPECT_TRUE(db.IBTransaction1.active());
+}
+
+TEST_F(FreshDatabase, ReadTransactionRefusesWritesButDrawsGeneratorValues) {
+    execUnchecked(db, QStringLiteral("create sequence G"));
+    createTable(db);
+    EXPECT_EQ(db.IBTransaction1.access(), fb::Transaction::ReadOnly);
+
+    fb::Query writer(db.IBDatabase1, db.IBTransaction1);
+    writer.setSql(QStringLiteral("insert into T (ID) values (1)"));
+    try {
+        writer.execSql();
+        FAIL() << "the read transaction wrote a row";
+    } catch (const fb::Error& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("read-only"), Qt::CaseInsensitive)) << e.what();
+    }
+
+    fb::Query generator(db.IBDatabase1, db.IBTransaction1);
+    generator.setSql(QStringLiteral("select gen_id(G, 1) as GEN_ID from RDB$DATABASE"));
+    generator.open();
+    EXPECT_EQ(generator[QStringLiteral("GEN_ID")].asInteger(), 1);
+    generator.open();
+    EXPECT_EQ(generator[QStringLiteral("GEN_ID")].asInteger(), 2);
+    // Drawn values are used up for everyone at once, not at a commit.
+    auto other = testsupport::connectAnother(dbPath);
+    fb::Query seen(other->IBDatabase1, other->IBTransaction1);
+    seen.setSql(QStringLiteral("select next value for G from RDB$DATABASE"));
+    seen.open();
+    EXPECT_EQ(seen.field(0).asInteger(), 3);
+    EXPECT_EQ(countRows(db, db.IBTransaction1), 0);
+}
+
+TEST_F(FreshDatabase, OneWriteTransactionCommitsAllStatementsTogether) {
+    createTable(db);
+    // An open result set of the write transaction survives the helper's commit.
+    execUnchecked(db, QStringLiteral("insert into T (ID) values (1)"));
+    fb::Query openReader(db.IBDatabase1, db.IBTransaction2);
+    openReader.setSql(QStringLiteral("select ID from T"));
+    openReader.open();
+
+    inOneWriteTransaction([&](fb::Transaction& tr) {
+        for (int id : {2, 3}) {
+            fb::Query insert(tr.database(), tr);
+            insert.setSql(QStringLiteral("insert into T (ID) values (:perID)"));
+            insert.setParam(QStringLiteral("perID"), id);
+            insert.execSql();
+        }
+        EXPECT_EQ(countRows(db, db.IBTransaction1), 1) << "nothing is visible before the commit";
+    });
+    EXPECT_EQ(countRows(db, db.IBTransaction1), 3);
+    EXPECT_TRUE(openReader.isOpen());
+    EXPECT_EQ(openReader[QStringLiteral("ID")].asInteger(), 1);
+}
+
+TEST_F(FreshDatabase, OneWriteTransactionRollsBackEverythingOnFailure) {
+    createTable(db);
+    EXPECT_THROW(inOneWriteTransaction([&](fb::Transaction& tr) {
+                     fb::Query insert(tr.database(), tr);
+                     insert.setSql(QStringLiteral("insert into T (ID) values (:perID)"));
+                     insert.setParam(QStringLiteral("perID"), 1);
+                     insert.execSql();
+                     insert.execSql(); // the same key again
+                 }),
+                 fb::Error);
+    EXPECT_EQ(countRows(db, db.IBTransaction1), 0);
+
+    // The rows it had written are not left locked.
+    fb::Query insert(db.IBDatabase1, db.IBTransaction2);
+    insert.setSql(QStringLiteral("insert into T (ID) values (1)"));
+    insert.execSql();
+    db.IBTransaction2.commit();
+    EXPECT_EQ(countRows(db, db.IBTransaction1), 1);
 }

@@ -14,13 +14,7 @@ protected:
                             "V varchar(30), RAW char(20) character set none, B blob sub_type 0)"));
     }
 
-    void exec(const QString& sql) {
-        fb::Query q(db.IBDatabase1, db.IBTransaction2);
-        q.setParamCheck(false);
-        q.setSql(sql);
-        q.execSql();
-        db.IBTransaction2.commit();
-    }
+    void exec(const QString& sql) { testsupport::execUnchecked(db, sql); }
 
     // Reads one row of T in the read transaction.
     std::unique_ptr<fb::Query> row(int id) {
@@ -194,4 +188,69 @@ TEST_F(QueryTest, PsqlBodyPassesUntouchedWithoutParameterCheck) {
     q.setParamInt(QStringLiteral("perA"), 21);
     q.open();
     EXPECT_EQ(q[QStringLiteral("R")].asInteger(), 42);
+}
+
+TEST_F(QueryTest, FailedPrepareFailsAgainTheSameWayAndLeavesTheQueryUsable) {
+    fb::Query q(db.IBDatabase1, db.IBTransaction1);
+    q.setSql(QStringLiteral("select ID from T where ID = ?")); // a parameter without a name
+    QString first;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            q.open();
+            FAIL() << "a statement with an unnamed parameter ran";
+        } catch (const fb::Error& e) {
+            if (attempt == 0)
+                first = e.text();
+            else
+                EXPECT_EQ(e.text(), first) << "the second run met a half-prepared statement";
+        }
+    }
+    EXPECT_TRUE(first.contains(QStringLiteral("parameters"))) << first.toStdString();
+    EXPECT_EQ(q.fieldCount(), 0);
+
+    exec(QStringLiteral("insert into T (ID) values (7)"));
+    q.setSql(QStringLiteral("select ID from T"));
+    q.open();
+    EXPECT_EQ(q[QStringLiteral("ID")].asInteger(), 7);
+}
+
+TEST_F(QueryTest, LastTwiceStaysOnTheFinalRow) {
+    for (int id : {1, 2, 3})
+        exec(QStringLiteral("insert into T (ID, V) values (%1, 'r%1')").arg(id));
+    fb::Query q(db.IBDatabase1, db.IBTransaction1);
+    q.setSql(QStringLiteral("select * from T order by ID"));
+    q.open();
+    q.last();
+    q.last();
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q[QStringLiteral("ID")].asInteger(), 3);
+    EXPECT_EQ(q[QStringLiteral("V")].asString(), QStringLiteral("r3"));
+    q.next();
+    EXPECT_TRUE(q.eof());
+    q.last();
+    EXPECT_TRUE(q.eof());
+}
+
+TEST_F(QueryTest, RowsAffectedCountsTheRowsTheLastStatementChanged) {
+    EXPECT_EQ(writer.rowsAffected(), -1);
+    writer.setSql(QStringLiteral("insert into T (ID) values (:perID)"));
+    for (int id : {1, 2, 3}) {
+        writer.setParam(QStringLiteral("perID"), id);
+        writer.execSql();
+        EXPECT_EQ(writer.rowsAffected(), 1);
+    }
+    writer.setSql(QStringLiteral("update T set N = 5 where ID < :perID"));
+    EXPECT_EQ(writer.rowsAffected(), -1) << "a new statement has not run yet";
+    writer.setParam(QStringLiteral("perID"), 3);
+    writer.execSql();
+    EXPECT_EQ(writer.rowsAffected(), 2);
+    writer.setSql(QStringLiteral("delete from T where ID = 99"));
+    writer.execSql();
+    EXPECT_EQ(writer.rowsAffected(), 0);
+    db.IBTransaction2.commit();
+
+    fb::Query reader(db.IBDatabase1, db.IBTransaction1);
+    reader.setSql(QStringLiteral("select * from T"));
+    reader.open();
+    EXPECT_EQ(reader.rowsAffected(), -1);
 }

@@ -1,27 +1,15 @@
 #include "app/Connection.h"
 #include "app/RunDatabase.h"
 #include "journal/TableLogs.h"
+#include "support/SchemaDatabase.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using testsupport::AsAnotherClient;
 using testsupport::execUnchecked;
-
-// LOGS as the upgrade to version 15 creates it.
-void createJournalTable() {
-    execUnchecked(QStringLiteral(
-        "CREATE TABLE LOGS (ID          INTEGER NOT NULL, PARAMETERS  BLOB SUB_TYPE 0 SEGMENT SIZE 80 );"));
-    execUnchecked(QStringLiteral("ALTER TABLE LOGS ADD CONSTRAINT PK_LOGS PRIMARY KEY (ID); "));
-    execUnchecked(QStringLiteral("CREATE GENERATOR GEN_LOGS_ID;"));
-    execUnchecked(
-        QStringLiteral("CREATE OR ALTER TRIGGER LOGS_AI0 FOR LOGS  ACTIVE AFTER INSERT POSITION 0  AS  "
-                       "begin   POST_EVENT 'InsertDataToLogsBase';end   "));
-    execUnchecked(
-        QStringLiteral("create trigger LOGS_BI for LOGS active before insert position 0 as begin   if "
-                       "(new.id is null) then     new.id = gen_id(gen_logs_id,1);  end "));
-}
 
 void insertRawEntry(int id, const QByteArray& bytes) {
     auto query = my_initialization_TIBQuery_insert();
@@ -41,27 +29,8 @@ type_ParametersOfEvents deletion(int user, int object, const QString& path) {
     return r;
 }
 
-// Runs the statement functions against another attachment for as long as it lives.
-class AsAnotherClient {
-public:
-    AsAnotherClient(RunDatabase& other, RunDatabase& own) : m_own(own) { setRunDatabase(&other); }
-    ~AsAnotherClient() { setRunDatabase(&m_own); }
-    AsAnotherClient(const AsAnotherClient&) = delete;
-    AsAnotherClient& operator=(const AsAnotherClient&) = delete;
-
-private:
-    RunDatabase& m_own;
-};
-
-class TableLogs : public testsupport::FreshDatabase {
-protected:
-    void SetUp() override {
-        FreshDatabase::SetUp();
-        if (HasFatalFailure() || IsSkipped())
-            return;
-        createJournalTable();
-    }
-};
+// LOGS with its generator and triggers as the current schema has it.
+using TableLogs = testsupport::SchemaDatabase;
 
 } // namespace
 

@@ -10,11 +10,10 @@ namespace testsupport {
 class SchemaDatabase : public FreshDatabase {
 protected:
     void SetUp() override {
-        FreshDatabase::SetUp();
-        if (HasFatalFailure() || IsSkipped())
-            return;
-        CreateTablesInNewBase();
-        UpdateBase();
+        setUpFromTemplate(QStringLiteral("schema"), [] {
+            CreateTablesInNewBase();
+            UpdateBase();
+        });
     }
 };
 

@@ -4,6 +4,7 @@
 #include "fb/Query.h"
 
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -36,6 +37,10 @@ void execWrite(const QString& sql);
 // written, so colons in trigger bodies are not taken for parameters (for DDL).
 void execUnchecked(const QString& sql);
 
+// The same on the write transaction of the given attachment; without commit the
+// transaction stays open for the caller to end.
+void execUnchecked(RunDatabase& on, const QString& sql, bool commit = true);
+
 // Opens a query in the read transaction; the caller reads the rows.
 std::unique_ptr<fb::Query> readRows(const QString& sql);
 
@@ -49,13 +54,42 @@ int countRows(const QString& table);
 // program would), with its own transactions.
 std::unique_ptr<RunDatabase> connectAnother(const QString& databasePath);
 
+// Runs the statement functions against another attachment for as long as it lives,
+// then makes `own` current again.
+class AsAnotherClient {
+public:
+    AsAnotherClient(RunDatabase& other, RunDatabase& own) : m_own(own) { setRunDatabase(&other); }
+    ~AsAnotherClient() { setRunDatabase(&m_own); }
+    AsAnotherClient(const AsAnotherClient&) = delete;
+    AsAnotherClient& operator=(const AsAnotherClient&) = delete;
+
+private:
+    RunDatabase& m_own;
+};
+
+// The server's number of an attachment (CURRENT_CONNECTION).
+int attachmentId(RunDatabase& of);
+
+// Ends attachment `id` from `killer`, as an administrator does through the
+// monitoring tables: the victim's next call finds its connection gone.
+void killAttachment(RunDatabase& killer, int id);
+
 // Each test gets a new empty database, created as the program creates one and
 // connected through a RunDatabase that is made current. ConfIniFile holds its
 // connection parameters.
+//
+// Making a database on the server takes a good part of a second, and a schema
+// seconds more, so each kind is made once per test program and every test gets
+// a copy of that file.
 class FreshDatabase : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // For fixtures that start from more than an empty database: the copy is of a
+    // database that `fill` (run once, with that database current) has filled.
+    // `kind` names the content; the same kind must always be filled the same way.
+    void setUpFromTemplate(const QString& kind, const std::function<void()>& fill);
 
     ServerFolder folder;
     QString dbPath;

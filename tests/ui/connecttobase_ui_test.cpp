@@ -138,11 +138,8 @@ protected:
     // Sets VER_DB from a second attachment, as another copy of the program could.
     static void setSchemaVersion(const QString& path, int version) {
         auto other = testsupport::connectAnother(path);
-        fb::Query query(other->IBDatabase1, other->IBTransaction2);
-        query.setSql(QStringLiteral("update DATA_PROGRAMM set VER_DB = %1").arg(version));
-        query.execSql();
-        other->IBTransaction2.commit();
-        other->IBDatabase1.close();
+        testsupport::execUnchecked(*other,
+                                   QStringLiteral("update DATA_PROGRAMM set VER_DB = %1").arg(version));
     }
 
     QTemporaryDir configDir;
@@ -166,6 +163,20 @@ TEST_F(SignInWindow, FirstStartWithoutConfigShowsEmptyFieldsAndConnectsNothing) 
     EXPECT_EQ(control<QComboBox>("ComboBox1")->count(), 0);
     EXPECT_FALSE(QFile::exists(configFilePath()));
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(SignInWindow, ClosingTheWindowClearsOnlyItsOwnRunDatabase) {
+    startWindow();
+    RunDatabase& own = window->database();
+    EXPECT_EQ(currentRunDatabase(), &own);
+    RunDatabase another;
+    setRunDatabase(&another);
+    window.reset();
+    EXPECT_EQ(currentRunDatabase(), &another) << "the window cleared a database not its own";
+
+    startWindow();
+    window.reset();
+    EXPECT_EQ(currentRunDatabase(), nullptr);
 }
 
 TEST_F(SignInWindow, ControlsCarryTheirCaptions) {
