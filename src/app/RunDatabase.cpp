@@ -15,3 +15,7 @@ RunDatabase& runDatabase() {
 void setRunDatabase(RunDatabase* db) {
     current = db;
 }
+
+RunDatabase* currentRunDatabase() {
+    return current;
+}
