@@ -5,6 +5,7 @@
 //
 //   vestibar-prepare-demo <folder of config.ini> <database file as the server sees it>
 
+#include "DemoContent.h"
 #include "app/Connection.h"
 #include "app/Ini.h"
 #include "app/RunDatabase.h"
@@ -37,6 +38,7 @@ void createDatabase(const QString& databasePath) {
     ConnectToBase(db.IBDatabase1, db.IBTransaction1, db.IBQuery1);
     CreateTablesInNewBase();
     UpdateBase();
+    fillDemoContent();
     setRunDatabase(nullptr);
 }
 
