@@ -160,7 +160,10 @@ EditorValues TfmGeneral::editorValues() const {
     v.password = Edit4->text();
     v.sharedKeySet = CheckBox1->isChecked();
     v.addressChoice = RadioButton2->isChecked() ? 2 : RadioButton1->isChecked() ? 1 : 0;
-    v.protocol = RadioButton3->isChecked() ? 1 : RadioButton4->isChecked() ? 2 : RadioButton5->isChecked() ? 3 : 0;
+    v.protocol = RadioButton3->isChecked()   ? 1
+                 : RadioButton4->isChecked() ? 2
+                 : RadioButton5->isChecked() ? 3
+                                             : 0;
     v.notes = notesToStore();
     return v;
 }

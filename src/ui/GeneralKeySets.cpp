@@ -98,6 +98,7 @@ void TfmGeneral::BitBtn6Click() {
 
 void TfmGeneral::BitBtn12Click() {
     const int index = ComboBox1->currentIndex();
-    const int keySetId = isListedKeySet(m_selection.MAS_LOGIN_PASS, index) ? m_selection.MAS_LOGIN_PASS[index].ID : 0;
+    const int keySetId =
+        isListedKeySet(m_selection.MAS_LOGIN_PASS, index) ? m_selection.MAS_LOGIN_PASS[index].ID : 0;
     guarded([this, keySetId] { m_services.BitBtn12Click(*this, keySetId); });
 }

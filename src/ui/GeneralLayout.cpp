@@ -142,9 +142,12 @@ QWidget* TfmGeneral::buildLeftColumn() {
 
     GroupBox6 = named(new QGroupBox(column), "GroupBox6");
     GroupBox6->setFixedHeight(57);
-    BitBtn3 = bigButton(GroupBox6, "BitBtn3", bigButtonIcon(BigPicture::Create), QStringLiteral("Создать объект"));
-    BitBtn5 = bigButton(GroupBox6, "BitBtn5", bigButtonIcon(BigPicture::Settings), QStringLiteral("Настройки"));
-    BitBtn1 = bigButton(GroupBox6, "BitBtn1", bigButtonIcon(BigPicture::Connect), QStringLiteral("Подключиться"));
+    BitBtn3 =
+        bigButton(GroupBox6, "BitBtn3", bigButtonIcon(BigPicture::Create), QStringLiteral("Создать объект"));
+    BitBtn5 =
+        bigButton(GroupBox6, "BitBtn5", bigButtonIcon(BigPicture::Settings), QStringLiteral("Настройки"));
+    BitBtn1 =
+        bigButton(GroupBox6, "BitBtn1", bigButtonIcon(BigPicture::Connect), QStringLiteral("Подключиться"));
     BitBtn4 = named(new QPushButton(QStringLiteral("<"), GroupBox6), "BitBtn4");
     BitBtn4->setFixedSize(41, 41);
     describe(BitBtn4, QStringLiteral("Показать или скрыть редактор"));
@@ -405,9 +408,8 @@ void TfmGeneral::buildMenus() {
 void TfmGeneral::assignPictures() {
     const QVector<QIcon>& pictures = buttonIcons();
     const std::pair<QAbstractButton*, int> assignments[] = {
-        {BitBtn8, 3},       {BitBtn6, 4},       {BitBtn11, 5},     {BtnBold, 12},
-        {BtnItalic, 13},    {BtnUnder, 14},     {BtnStrikeout, 15}, {BtnAlignLeft, 16},
-        {BtnAlignCentr, 17}, {BtnAlignRight, 18},
+        {BitBtn8, 3},   {BitBtn6, 4},       {BitBtn11, 5},      {BtnBold, 12},       {BtnItalic, 13},
+        {BtnUnder, 14}, {BtnStrikeout, 15}, {BtnAlignLeft, 16}, {BtnAlignCentr, 17}, {BtnAlignRight, 18},
     };
     for (const auto& [button, index] : assignments)
         button->setIcon(pictures[index]);
@@ -415,11 +417,44 @@ void TfmGeneral::assignPictures() {
 
 void TfmGeneral::setTabOrderTopToBottom() {
     QWidget* const order[] = {
-        Edit_SearchInTreeView, BitBtn11, TreeView1, BitBtn3, BitBtn5, BitBtn1, BitBtn4, PageControl1,
-        ComboBox3, Image1, Edit1, Edit5, RadioButton1, Edit2, RadioButton2, ComboBox1, BitBtn12,
-        CheckBox1, Edit3, Edit4, BitBtn8, BitBtn6, RadioButton3, RadioButton4, RadioButton5, ComboBox2,
-        Edit6, BtnBold, BtnItalic, BtnUnder, BtnStrikeout, JvOfficeColorButton1, SpinEdit1, BtnAlignLeft,
-        BtnAlignCentr, BtnAlignRight, RichEditNotes, BitBtn2,
+        Edit_SearchInTreeView,
+        BitBtn11,
+        TreeView1,
+        BitBtn3,
+        BitBtn5,
+        BitBtn1,
+        BitBtn4,
+        PageControl1,
+        ComboBox3,
+        Image1,
+        Edit1,
+        Edit5,
+        RadioButton1,
+        Edit2,
+        RadioButton2,
+        ComboBox1,
+        BitBtn12,
+        CheckBox1,
+        Edit3,
+        Edit4,
+        BitBtn8,
+        BitBtn6,
+        RadioButton3,
+        RadioButton4,
+        RadioButton5,
+        ComboBox2,
+        Edit6,
+        BtnBold,
+        BtnItalic,
+        BtnUnder,
+        BtnStrikeout,
+        JvOfficeColorButton1,
+        SpinEdit1,
+        BtnAlignLeft,
+        BtnAlignCentr,
+        BtnAlignRight,
+        RichEditNotes,
+        BitBtn2,
     };
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);

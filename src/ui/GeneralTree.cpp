@@ -116,7 +116,8 @@ bool TfmGeneral::treeMouseEvent(QMouseEvent* event) {
         return true;
     case QEvent::MouseButtonRelease:
         if (event->button() == Qt::LeftButton)
-            QMetaObject::invokeMethod(this, [this] { TreeView1Click(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { TreeView1Click(); }, Qt::QueuedConnection);
         return false;
     case QEvent::MouseButtonDblClick:
         if (event->button() == Qt::LeftButton)

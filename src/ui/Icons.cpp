@@ -19,7 +19,8 @@ QVector<QIcon> load(const char* folder, int count) {
     QVector<QIcon> icons;
     icons.reserve(count);
     for (int i = 0; i < count; ++i)
-        icons.append(QIcon(QStringLiteral(":/icons/%1/%2.png").arg(QLatin1String(folder)).arg(i, 2, 10, QLatin1Char('0'))));
+        icons.append(QIcon(
+            QStringLiteral(":/icons/%1/%2.png").arg(QLatin1String(folder)).arg(i, 2, 10, QLatin1Char('0'))));
     return icons;
 }
 

@@ -12,10 +12,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <QLabel>
 #include <QTimer>
 #include <exception>
 
@@ -129,22 +129,33 @@ void TfmGeneral::showEvent(QShowEvent* event) {
     m_shownOnce = true;
     // After the first paint, so that a slow answer of the update server never
     // keeps the window from coming up.
-    QTimer::singleShot(0, this, [this] { guarded([this] { m_services.TUpdateApp(*this, statusPanel(0)->text()); }); });
+    QTimer::singleShot(0, this,
+                       [this] { guarded([this] { m_services.TUpdateApp(*this, statusPanel(0)->text()); }); });
 }
 
 // --- folding -------------------------------------------------------------------------
+
+// The layouts must take in the panel's new state first, or the old minimum
+// width would hold the window wide.
+void TfmGeneral::setWidthForPanel(int width) {
+    if (QLayout* central = centralWidget()->layout())
+        central->activate();
+    if (QLayout* main = layout())
+        main->activate();
+    resize(width, height());
+}
 
 void TfmGeneral::BitBtn4Click() {
     if (!visible_menu) {
         visible_menu = true;
         GroupBox1->hide();
         BitBtn4->setText(QStringLiteral(">"));
-        resize(kFoldedWidth, height());
+        setWidthForPanel(kFoldedWidth);
     } else {
         visible_menu = false;
         GroupBox1->show();
         BitBtn4->setText(QStringLiteral("<"));
-        resize(kUnfoldedWidth, height());
+        setWidthForPanel(kUnfoldedWidth);
     }
     m_services.POSITION_FORM_ON_MONITOR(this, gperMONITOR, gperPOSITION);
 }
@@ -154,7 +165,7 @@ void TfmGeneral::unfoldForNewObject() {
     visible_menu = false;
     GroupBox1->show();
     BitBtn4->setText(QStringLiteral("<"));
-    resize(kUnfoldedWidth, height());
+    setWidthForPanel(kUnfoldedWidth);
     Edit1->setFocus();
 }
 

@@ -113,6 +113,7 @@ private:
     void buildTreeAndKeySets();
     void writeWindowHandle();
     void readSessionSettings();
+    void setWidthForPanel(int width);
     // Runs one step; a failure shows its text in one box and the next step goes on.
     bool guarded(const std::function<void()>& step);
 

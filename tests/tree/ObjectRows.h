@@ -13,7 +13,10 @@
 namespace objectrows {
 
 inline QString sqlText(const QString& text) {
-    return text.isNull() ? QStringLiteral("NULL") : QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return text.isNull()
+               ? QStringLiteral("NULL")
+               : QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+                     QLatin1Char('\'');
 }
 
 inline QString sqlInt(int value) {
@@ -21,14 +24,15 @@ inline QString sqlInt(int value) {
 }
 
 inline void addObject(int id, int parent, const QString& text, int position = 1, int type = 0, int ico = 0) {
-    testsupport::execWrite(QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_, TYPE_NODE, ID_ICO) "
-                                          "values (%1, %2, %3, %4, %5, %6)")
-                               .arg(id)
-                               .arg(parent)
-                               .arg(sqlText(text))
-                               .arg(position)
-                               .arg(type)
-                               .arg(sqlInt(ico)));
+    testsupport::execWrite(
+        QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_, TYPE_NODE, ID_ICO) "
+                       "values (%1, %2, %3, %4, %5, %6)")
+            .arg(id)
+            .arg(parent)
+            .arg(sqlText(text))
+            .arg(position)
+            .arg(type)
+            .arg(sqlInt(ico)));
 }
 
 struct Server {
@@ -44,8 +48,9 @@ struct Server {
 // Returns SERVERS.ID.
 inline int addServer(int treeId, const Server& s = Server()) {
     testsupport::execWrite(
-        QStringLiteral("insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES, PORT, TRANSLATION_, DEFAUL_PASS, "
-                       "DEFAUL_DNS_OR_IP, DEFAUL_RDP_OR_SSH) values (%1, %2, %3, %4, %5, %6, %7, %8)")
+        QStringLiteral(
+            "insert into SERVERS (ID_TREETABLE, DOMAIN_NAME, IP_ADDRES, PORT, TRANSLATION_, DEFAUL_PASS, "
+            "DEFAUL_DNS_OR_IP, DEFAUL_RDP_OR_SSH) values (%1, %2, %3, %4, %5, %6, %7, %8)")
             .arg(treeId)
             .arg(sqlText(s.domainName), sqlText(s.ip), sqlText(s.port.isEmpty() ? QString() : s.port),
                  sqlText(s.translation.isEmpty() ? QString() : s.translation))
@@ -54,15 +59,17 @@ inline int addServer(int treeId, const Server& s = Server()) {
 }
 
 inline void addKeySet(int id, const QString& name, const QString& login, const QString& password, int owner) {
-    testsupport::execWrite(QStringLiteral("insert into LOGIN_PASS (ID, NAME, LOGIN, PASS, PERSONAL) values "
-                                          "(%1, %2, %3, %4, %5)")
-                               .arg(id)
-                               .arg(sqlText(name), sqlText(login), sqlText(encode_string(password)), sqlInt(owner)));
+    testsupport::execWrite(
+        QStringLiteral("insert into LOGIN_PASS (ID, NAME, LOGIN, PASS, PERSONAL) values "
+                       "(%1, %2, %3, %4, %5)")
+            .arg(id)
+            .arg(sqlText(name), sqlText(login), sqlText(encode_string(password)), sqlInt(owner)));
 }
 
 // Returns USER_DB.ID.
 inline int addUser(const QString& fio) {
-    testsupport::execWrite(QStringLiteral("insert into USER_DB (FIO, PASS) values (%1, 'x')").arg(sqlText(fio)));
+    testsupport::execWrite(
+        QStringLiteral("insert into USER_DB (FIO, PASS) values (%1, 'x')").arg(sqlText(fio)));
     return testsupport::readInt(QStringLiteral("select max(ID) from USER_DB"));
 }
 

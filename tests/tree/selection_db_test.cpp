@@ -40,7 +40,8 @@ EditorValues shownEditor(const ClientSelection& state) {
     v.addressChoice = address(p.DNS_OR_IP_SERVERS_WITH_LOGIN_PASSS) ? p.DNS_OR_IP_SERVERS_WITH_LOGIN_PASSS
                       : address(p.DEFAUL_DNS_OR_IP_SERVERS)         ? p.DEFAUL_DNS_OR_IP_SERVERS
                                                                     : 0;
-    v.protocol = p.DEFAUL_RDP_OR_SSH_SERVERS ? p.DEFAUL_RDP_OR_SSH_SERVERS : p.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS;
+    v.protocol =
+        p.DEFAUL_RDP_OR_SSH_SERVERS ? p.DEFAUL_RDP_OR_SSH_SERVERS : p.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS;
     v.notes = p.NOTES_SERVERS;
     return v;
 }
@@ -88,7 +89,8 @@ protected:
         s.defaultDnsOrIp = 2;
         s.defaultRdpOrSsh = 1;
         server10 = addServer(10, s);
-        server11 = addServer(11, Server{QStringLiteral("https://mail"), QString(), QString(), QString(), 0, 0, 0});
+        server11 =
+            addServer(11, Server{QStringLiteral("https://mail"), QString(), QString(), QString(), 0, 0, 0});
         addServer(1, Server{QString(), QString(), QString(), QString(), 0, 0, 0});
     }
 
@@ -194,8 +196,9 @@ TEST_F(ObjectSelection, TreeRowWithoutServersRowKeepsItsIdentityAndGetsTheRowAtS
     v.domainName = QStringLiteral("new.host");
     v.protocol = 2;
     ASSERT_EQ(me().save(v).result, SaveResult::Saved);
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("DOMAIN_NAME"), QStringLiteral("ID_TREETABLE = 12")),
-              QStringLiteral("new.host"));
+    EXPECT_EQ(
+        cell(QStringLiteral("SERVERS"), QStringLiteral("DOMAIN_NAME"), QStringLiteral("ID_TREETABLE = 12")),
+        QStringLiteral("new.host"));
     EXPECT_NE(me().state.gperServerParametrs.ID_SERVERS, 0);
     EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_RDP_OR_SSH from SERVERS where ID_TREETABLE = 12")), 2);
 }
@@ -223,23 +226,30 @@ TEST_F(ObjectSelection, SaveWritesTheFourTablesAndJournalsKindTwoWithoutPassword
     EXPECT_EQ(readInt(QStringLiteral("select TYPE_NODE from TREETABLE where ID = 10")), 2);
     EXPECT_EQ(readInt(QStringLiteral("select ID_ICO from TREETABLE where ID = 10")), 20);
     const QString server = QStringLiteral("ID = %1").arg(server10);
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("DOMAIN_NAME"), server), QStringLiteral("db.corp.local"));
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("IP_ADDRES"), server), QStringLiteral("10.0.0.9"));
+    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("DOMAIN_NAME"), server),
+              QStringLiteral("db.corp.local"));
+    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("IP_ADDRES"), server),
+              QStringLiteral("10.0.0.9"));
     EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("PORT"), server), QStringLiteral("2222"));
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("TRANSLATION_"), server), QStringLiteral("KOI8-R"));
+    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("TRANSLATION_"), server),
+              QStringLiteral("KOI8-R"));
     EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_PASS from SERVERS where %1").arg(server)), 1);
     EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_DNS_OR_IP from SERVERS where %1").arg(server)), 1);
     EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_RDP_OR_SSH from SERVERS where %1").arg(server)), 2);
     EXPECT_EQ(cell(QStringLiteral("LOGIN_PASS"), QStringLiteral("LOGIN"), QStringLiteral("ID = 1")),
               QStringLiteral("dba"));
-    EXPECT_EQ(decode_string(cell(QStringLiteral("LOGIN_PASS"), QStringLiteral("PASS"), QStringLiteral("ID = 1"))),
-              QStringLiteral("НовыйПароль"));
-    EXPECT_EQ(readInt(QStringLiteral("select ID_LOGIN_PASS from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1 "
-                                     "and ID_SERVERS = %1")
-                          .arg(server10)),
+    EXPECT_EQ(
+        decode_string(cell(QStringLiteral("LOGIN_PASS"), QStringLiteral("PASS"), QStringLiteral("ID = 1"))),
+        QStringLiteral("НовыйПароль"));
+    EXPECT_EQ(
+        readInt(QStringLiteral("select ID_LOGIN_PASS from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1 "
+                               "and ID_SERVERS = %1")
+                    .arg(server10)),
+        1);
+    EXPECT_EQ(readInt(QStringLiteral("select RDP_OR_SSH from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1")),
+              2);
+    EXPECT_EQ(readInt(QStringLiteral("select DNS_OR_IP from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1")),
               1);
-    EXPECT_EQ(readInt(QStringLiteral("select RDP_OR_SSH from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1")), 2);
-    EXPECT_EQ(readInt(QStringLiteral("select DNS_OR_IP from SERVERS_WITH_LOGIN_PASSS where ID_USER_DB = 1")), 1);
 
     ASSERT_EQ(logs(), 1);
     const type_ParametersOfEvents e = lastEntry();
@@ -284,9 +294,11 @@ TEST_F(ObjectSelection, SecondSaveWithTheSamePasswordJournalsTwoEmptyPasswordFie
     const type_ParametersOfEvents e = lastEntry();
     EXPECT_EQ(e.PASS_LOGIN_PASS_before, QString());
     EXPECT_EQ(e.PASS_LOGIN_PASS_after, QString());
-    const QByteArray raw = testsupport::readRows(QStringLiteral("select PARAMETERS from LOGS"))->field(0).asBytes();
+    const QByteArray raw =
+        testsupport::readRows(QStringLiteral("select PARAMETERS from LOGS"))->field(0).asBytes();
     EXPECT_FALSE(raw.contains(QStringLiteral("Пароль1").toUtf8()));
-    EXPECT_FALSE(raw.contains(QByteArray(reinterpret_cast<const char*>(QStringLiteral("Пароль1").utf16()), 14)));
+    EXPECT_FALSE(
+        raw.contains(QByteArray(reinterpret_cast<const char*>(QStringLiteral("Пароль1").utf16()), 14)));
 }
 
 TEST_F(ObjectSelection, UnlistedKeySetNameMakesANewKeySetAndTheNextSaveUpdatesIt) {
@@ -319,8 +331,9 @@ TEST_F(ObjectSelection, SaveWithEmptyKeySetFieldsMakesNoBlankKeySet) {
     const int keySetsBefore = countRows(QStringLiteral("LOGIN_PASS"));
     ASSERT_EQ(me().save(shownEditor(me().state)).result, SaveResult::Saved);
     EXPECT_EQ(countRows(QStringLiteral("LOGIN_PASS")), keySetsBefore);
-    EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID_LOGIN_PASS is null")),
-              1);
+    EXPECT_EQ(
+        readInt(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID_LOGIN_PASS is null")),
+        1);
 }
 
 TEST_F(ObjectSelection, RefusedSavesWriteAndJournalNothing) {
@@ -352,7 +365,8 @@ TEST_F(ObjectSelection, RefusedSavesWriteAndJournalNothing) {
     }
     EditorValues sixCharacters = shown;
     sixCharacters.port = QStringLiteral("338900");
-    EXPECT_EQ(me().save(sixCharacters).message, QStringLiteral("Поле «Порт» длиннее 5 символов: сохранить нельзя."));
+    EXPECT_EQ(me().save(sixCharacters).message,
+              QStringLiteral("Поле «Порт» длиннее 5 символов: сохранить нельзя."));
     EditorValues ampersand = shown;
     ampersand.password = QStringLiteral("secret&");
     EXPECT_EQ(me().save(ampersand).message,
@@ -388,14 +402,16 @@ TEST_F(ObjectSelection, NoTickedProtocolOrAddressKeepsTheLoadedValuesNotAnotherO
     EXPECT_EQ(v.protocol, 0);
     EXPECT_EQ(v.addressChoice, 0);
     ASSERT_EQ(me().save(v).result, SaveResult::Saved);
-    EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS where ID = %1 and DEFAUL_RDP_OR_SSH is null and "
-                                     "DEFAUL_DNS_OR_IP is null")
-                          .arg(server11)),
-              1);
-    EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID_SERVERS = %1 and "
-                                     "RDP_OR_SSH is null and DNS_OR_IP is null")
-                          .arg(server11)),
-              1);
+    EXPECT_EQ(
+        readInt(QStringLiteral("select count(*) from SERVERS where ID = %1 and DEFAUL_RDP_OR_SSH is null and "
+                               "DEFAUL_DNS_OR_IP is null")
+                    .arg(server11)),
+        1);
+    EXPECT_EQ(
+        readInt(QStringLiteral("select count(*) from SERVERS_WITH_LOGIN_PASSS where ID_SERVERS = %1 and "
+                               "RDP_OR_SSH is null and DNS_OR_IP is null")
+                    .arg(server11)),
+        1);
 
     me().select(10);
     v = shownEditor(me().state);
@@ -405,7 +421,8 @@ TEST_F(ObjectSelection, NoTickedProtocolOrAddressKeepsTheLoadedValuesNotAnotherO
     EXPECT_EQ(readInt(QStringLiteral("select RDP_OR_SSH from SERVERS_WITH_LOGIN_PASSS where ID_SERVERS = %1")
                           .arg(server10)),
               3);
-    EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_RDP_OR_SSH from SERVERS where ID = %1").arg(server10)), 1);
+    EXPECT_EQ(readInt(QStringLiteral("select DEFAUL_RDP_OR_SSH from SERVERS where ID = %1").arg(server10)),
+              1);
 }
 
 TEST_F(ObjectSelection, UneditedNotesGoBackByteForByteAndNullStaysNull) {
@@ -422,13 +439,16 @@ TEST_F(ObjectSelection, UneditedNotesGoBackByteForByteAndNullStaysNull) {
 
     me().select(11);
     ASSERT_EQ(me().save(shownEditor(me().state)).result, SaveResult::Saved);
-    EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS where ID = %1 and NOTES is null").arg(server11)),
-              1);
+    EXPECT_EQ(
+        readInt(QStringLiteral("select count(*) from SERVERS where ID = %1 and NOTES is null").arg(server11)),
+        1);
     setNotes(server11, QByteArray(""));
     me().select(11);
     ASSERT_EQ(me().save(shownEditor(me().state)).result, SaveResult::Saved);
-    EXPECT_EQ(readInt(QStringLiteral("select count(*) from SERVERS where ID = %1 and NOTES is not null").arg(server11)),
-              1);
+    EXPECT_EQ(
+        readInt(
+            QStringLiteral("select count(*) from SERVERS where ID = %1 and NOTES is not null").arg(server11)),
+        1);
 }
 
 // --- several clients ------------------------------------------------------------------------
@@ -470,8 +490,9 @@ TEST_F(ObjectSelection, LostUpdateBetweenTwoAttachmentsAsksAndNoWritesNothing) {
     me().answer = false;
     EXPECT_EQ(me().save(mine).result, SaveResult::Reloaded);
     EXPECT_EQ(me().questions, 1);
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("PORT"), QStringLiteral("ID = %1").arg(server10)),
-              QStringLiteral("4000"));
+    EXPECT_EQ(
+        cell(QStringLiteral("SERVERS"), QStringLiteral("PORT"), QStringLiteral("ID = %1").arg(server10)),
+        QStringLiteral("4000"));
     EXPECT_EQ(cell(QStringLiteral("TREETABLE"), QStringLiteral("TEXT"), QStringLiteral("ID = 10")),
               QStringLiteral("Сервер"));
     EXPECT_EQ(logs(), 1); // only theirs
@@ -482,8 +503,9 @@ TEST_F(ObjectSelection, LostUpdateBetweenTwoAttachmentsAsksAndNoWritesNothing) {
     mine.name = QStringLiteral("Переименован");
     EXPECT_EQ(me().save(mine).result, SaveResult::Saved);
     EXPECT_EQ(me().questions, 1);
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("PORT"), QStringLiteral("ID = %1").arg(server10)),
-              QStringLiteral("4000"));
+    EXPECT_EQ(
+        cell(QStringLiteral("SERVERS"), QStringLiteral("PORT"), QStringLiteral("ID = %1").arg(server10)),
+        QStringLiteral("4000"));
 }
 
 TEST_F(ObjectSelection, LostUpdateAnsweredYesOverwritesAndSameValuesOrOwnRowsAskNothing) {
@@ -523,8 +545,9 @@ TEST_F(ObjectSelection, LostUpdateAnsweredYesOverwritesAndSameValuesOrOwnRowsAsk
     me().answer = true;
     EXPECT_EQ(me().save(mine).result, SaveResult::Saved);
     EXPECT_EQ(me().questions, 1);
-    EXPECT_EQ(cell(QStringLiteral("SERVERS"), QStringLiteral("IP_ADDRES"), QStringLiteral("ID = %1").arg(server10)),
-              QStringLiteral("10.1.1.1"));
+    EXPECT_EQ(
+        cell(QStringLiteral("SERVERS"), QStringLiteral("IP_ADDRES"), QStringLiteral("ID = %1").arg(server10)),
+        QStringLiteral("10.1.1.1"));
 }
 
 } // namespace

@@ -34,7 +34,8 @@ TEST_F(TreeLoad, EmptyTableGivesAnEmptyTreeAndLeavesTheQueryOpen) {
 }
 
 TEST_F(TreeLoad, NullParentIsTopLevelTextIsTrimmedAndNullPictureIsZero) {
-    execWrite(QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values (1, NULL, 'Офис   ', 1)"));
+    execWrite(QStringLiteral(
+        "insert into TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values (1, NULL, 'Офис   ', 1)"));
     addObject(2, 1, QStringLiteral("  Сервер  "), 1, 0, 5);
     load();
     ASSERT_EQ(tree.topLevelCount(), 1);

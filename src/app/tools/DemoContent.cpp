@@ -53,8 +53,8 @@ void addObject(const Object& o) {
     else
         insert_ID_Child_TreeView_to_Base(o.id, o.parent, name, o.position);
     update_for_table_TREETABLE(name, o.id, o.picture, o.type);
-    insertDataInSERVERS(o.id, QString::fromUtf8(o.domainName), QString::fromUtf8(o.ip), QString::fromUtf8(o.port),
-                        QString::fromUtf8(o.translation));
+    insertDataInSERVERS(o.id, QString::fromUtf8(o.domainName), QString::fromUtf8(o.ip),
+                        QString::fromUtf8(o.port), QString::fromUtf8(o.translation));
     if (o.type == Folder)
         return;
     const int serverId = SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(o.id)
@@ -67,7 +67,9 @@ void addObject(const Object& o) {
 }
 
 int serverRowOf(int treeId) {
-    return SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(treeId)->fieldByName(QStringLiteral("ID_SERVERS")).asInteger();
+    return SELECT_DATA_FOR_TABLE_SERVERS_AND_TREETABLE(treeId)
+        ->fieldByName(QStringLiteral("ID_SERVERS"))
+        .asInteger();
 }
 
 } // namespace
@@ -82,19 +84,20 @@ void fillDemoContent() {
 
     const Object objects[] = {
         {1, 0, 1, "Офис Москва", Folder, kFolderBlue},
-        {2, 1, 1, "Контроллер домена", Server, kServerBlue, "dc01.corp.local", "10.0.0.10", "3389", "", Rdp, 1,
-         "Перезагрузка только после 22:00.\nОтветственный: Иванов И.И."},
+        {2, 1, 1, "Контроллер домена", Server, kServerBlue, "dc01.corp.local", "10.0.0.10", "3389", "", Rdp,
+         1, "Перезагрузка только после 22:00.\nОтветственный: Иванов И.И."},
         {3, 1, 2, "Файловый сервер", Server, kServerBlue, "fs01.corp.local", "10.0.0.11", "3389", "", Rdp, 1},
         {4, 1, 3, "Сервер 1С", Server, kServerRed, "1c.corp.local", "10.0.0.20", "3389", "", Rdp, 1,
          "Лицензии 1С на USB-ключе в стойке 3."},
         {5, 0, 2, "Филиал Казань", Folder, kFolderGreen},
         {6, 5, 1, "Шлюз", Server, kRouterGreen, "gw.kazan.local", "10.1.0.1", "22", "UTF-8", Ssh, 2},
-        {7, 5, 2, "Видеонаблюдение", Server, kMonitorGrey, "cctv.kazan.local", "10.1.0.30", "2222", "UTF-8", Ssh, 2},
+        {7, 5, 2, "Видеонаблюдение", Server, kMonitorGrey, "cctv.kazan.local", "10.1.0.30", "2222", "UTF-8",
+         Ssh, 2},
         {8, 0, 3, "Сайты", Folder, kFolderOrange},
         {9, 8, 1, "Портал компании", Site, kGlobeBlue, "https://portal.corp.local", "", "", "", Browser},
         {10, 8, 2, "Почта", Site, kGlobeTeal, "https://mail.corp.local", "", "", "", Browser},
-        {11, 0, 4, "Резервное копирование", Server, kDatabasePurple, "nas01.corp.local", "10.0.0.50", "22", "UTF-8",
-         Ssh, 2, "Копии баз каждую ночь в 02:00."},
+        {11, 0, 4, "Резервное копирование", Server, kDatabasePurple, "nas01.corp.local", "10.0.0.50", "22",
+         "UTF-8", Ssh, 2, "Копии баз каждую ночь в 02:00."},
     };
     for (const Object& object : objects)
         addObject(object);
