@@ -95,19 +95,42 @@ void clearKeySet(type_ServerParametrs2& record) {
     record.PERSONAL_LOGIN_PASS = 0;
 }
 
+void useKeySet(type_ServerParametrs2& record, const type_LOGIN_PASS& keySet) {
+    record.ID_LOGIN_PASS = keySet.ID;
+    record.LOGIN_LOGIN_PASS = keySet.LOGIN;
+    record.PASS_LOGIN_PASS = keySet.PASS;
+    record.PERSONAL_LOGIN_PASS = keySet.PERSONAL;
+}
+
 // The user's own key set, else the default one; never one personal to another user.
 void loadKeySetInUse(type_ServerParametrs2& record, int userId) {
     clearKeySet(record);
     for (const int candidate : {record.ID_LOGIN_PASS_WITH_LOGIN_PASSS, record.DEFAUL_PASS_SERVERS}) {
         const type_LOGIN_PASS keySet = readKeySet(candidate);
         if (keySet.ID != 0 && isVisibleTo(keySet, userId)) {
-            record.ID_LOGIN_PASS = keySet.ID;
-            record.LOGIN_LOGIN_PASS = keySet.LOGIN;
-            record.PASS_LOGIN_PASS = keySet.PASS;
-            record.PERSONAL_LOGIN_PASS = keySet.PERSONAL;
+            useKeySet(record, keySet);
             return;
         }
     }
+}
+
+// The same rule on the user's list, which holds exactly the key sets the user may
+// see: no statement of its own.
+void takeKeySetInUseFromList(type_ServerParametrs2& record, const QVector<type_LOGIN_PASS>& list) {
+    clearKeySet(record);
+    for (const int candidate : {record.ID_LOGIN_PASS_WITH_LOGIN_PASSS, record.DEFAUL_PASS_SERVERS}) {
+        if (const int index = listedKeySetIndex(list, candidate); index >= 0) {
+            useKeySet(record, list[index]);
+            return;
+        }
+    }
+}
+
+// The key set's stored name; listed key sets need no statement.
+QString nameOfKeySet(const ClientSelection& state, int id) {
+    if (const int index = listedKeySetIndex(state.MAS_LOGIN_PASS, id); index >= 0)
+        return state.MAS_LOGIN_PASS[index].NAME;
+    return nameOfKeySet(id);
 }
 
 QString limitMessage(const QString& label, int width) {
@@ -250,19 +273,20 @@ void saveLinkRow(int userId, const type_ServerParametrs2& s2) {
                                                   s2.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS);
 }
 
-void fillAfterValues(type_ParametersOfEvents& event, const type_ServerParametrs2& s2,
-                     const EditorValues& editor, int indexSelectNode) {
+void fillAfterValues(type_ParametersOfEvents& event, const ClientSelection& state,
+                     const EditorValues& editor) {
+    const type_ServerParametrs2& s2 = state.gperServerParametrs2;
     event.Type_ = 2;
     event.TYPE_NODE_after = s2.TYPE_NODE;
     event.TEXT_TREETABLE_after = s2.TEXT_TREETABLE;
-    event.IndexSelectNode = indexSelectNode;
+    event.IndexSelectNode = state.gperTreeViewItemIndex;
     event.IDchildren_ = s2.ID_TREETABLE;
     event.ID_ICO_TREETABLE_after = s2.ID_ICO_TREETABLE;
     event.DOMAIN_NAME_SERVERS_after = s2.DOMAIN_NAME_SERVERS;
     event.IP_ADDRES_SERVERS_after = s2.IP_ADDRES_SERVERS;
     event.LOGIN_LOGIN_PASS_after = s2.LOGIN_LOGIN_PASS.trimmed();
     event.ID_LOGIN_PASS_after = s2.ID_LOGIN_PASS;
-    event.NAME_LOGIN_PASS_after = nameOfKeySet(s2.ID_LOGIN_PASS);
+    event.NAME_LOGIN_PASS_after = nameOfKeySet(state, s2.ID_LOGIN_PASS); // as stored now
     event.PASS_LOGIN_PASS_after = editor.password;
     event.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS_after = s2.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS;
     event.PORT_SERVERS_after = s2.PORT_SERVERS;
@@ -339,11 +363,15 @@ type_ServerParametrs2 readObject(RunDatabase& db, int idTreetable, int userId, b
 
 void procSelectInTreeViewe(RunDatabase& db, ClientSelection& state, int userId) {
     bool exists = false;
-    state.gperServerParametrs = readObject(db, state.gperServerParametrs.ID_TREETABLE, userId, &exists);
+    {
+        UseRunDatabase use(db);
+        state.gperServerParametrs = readStoredRows(state.gperServerParametrs.ID_TREETABLE, userId, &exists);
+    }
+    state.MAS_LOGIN_PASS = readVisibleKeySets(db, userId);
+    takeKeySetInUseFromList(state.gperServerParametrs, state.MAS_LOGIN_PASS);
     state.gperServerParametrs2.ID_ICO_TREETABLE = state.gperServerParametrs.ID_ICO_TREETABLE;
     state.objectLoaded = true;
     state.objectExists = exists;
-    state.MAS_LOGIN_PASS = readVisibleKeySets(db, userId);
     state.gperComboBoxItemIndex =
         keySetIndexToShow(state.MAS_LOGIN_PASS, state.gperServerParametrs.ID_LOGIN_PASS,
                           state.gperServerParametrs.DEFAUL_PASS_SERVERS);
@@ -372,7 +400,7 @@ bool IfSelectedObjectOnTreeView(RunDatabase& db, ClientSelection& state, const O
     event.ID_LOGIN_PASS_before = p.ID_LOGIN_PASS;
     {
         UseRunDatabase use(db);
-        event.NAME_LOGIN_PASS_before = nameOfKeySet(p.ID_LOGIN_PASS);
+        event.NAME_LOGIN_PASS_before = nameOfKeySet(state, p.ID_LOGIN_PASS);
     }
     event.PASS_LOGIN_PASS_before = p.PASS_LOGIN_PASS; // plain, in memory only
     event.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS_before = p.RDP_OR_SSH_SERVERS_WITH_LOGIN_PASSS;
@@ -482,7 +510,7 @@ SaveOutcome procSaveDataInBase(RunDatabase& db, ClientSelection& state, ObjectTr
         tree.setImageIndex(node, s2.ID_ICO_TREETABLE);
         state.gperTreeViewItemIndex = tree.absoluteIndex(node);
     }
-    fillAfterValues(state.gperParametersOfEventsUPDATE, s2, editor, state.gperTreeViewItemIndex);
+    fillAfterValues(state.gperParametersOfEventsUPDATE, state, editor);
     insertDataInLOGS(withoutPasswords(state.gperParametersOfEventsUPDATE));
     return {SaveResult::Saved, {}};
 }
