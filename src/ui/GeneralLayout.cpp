@@ -85,6 +85,14 @@ QLabel* labelFor(QWidget* parent, const char* name, const QString& caption, QWid
     return label;
 }
 
+// Tight margins keep the whole editor within the window's 674 pixels.
+void compact(QGroupBox* group) {
+    if (QLayout* layout = group->layout()) {
+        layout->setContentsMargins(6, 2, 6, 4);
+        layout->setSpacing(3);
+    }
+}
+
 QAction* menuItem(QMenu* menu, const char* name, const QString& caption, int picture) {
     auto* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -183,12 +191,16 @@ QWidget* TfmGeneral::buildEditorPanel() {
 QWidget* TfmGeneral::buildConnectionTab() {
     TabSheet1 = named(new QWidget, "TabSheet1");
     auto* layout = new QVBoxLayout(TabSheet1);
-    layout->setContentsMargins(4, 6, 4, 4);
-    layout->addWidget(buildObjectGroup());
-    layout->addWidget(buildComputerGroup());
-    layout->addWidget(buildKeySetGroup());
-    layout->addWidget(buildProtocolGroup());
-    layout->addWidget(buildNotesGroup(), 1);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
+    for (QGroupBox* group :
+         {buildObjectGroup(), buildComputerGroup(), buildKeySetGroup(), buildProtocolGroup()}) {
+        compact(group);
+        layout->addWidget(group);
+    }
+    QGroupBox* notes = buildNotesGroup();
+    compact(notes);
+    layout->addWidget(notes, 1);
     return TabSheet1;
 }
 
@@ -311,6 +323,7 @@ QGroupBox* TfmGeneral::buildNotesGroup() {
     RichEditNotes = named(new QTextEdit(GroupBox8), "RichEditNotes");
     RichEditNotes->setAcceptRichText(false);
     RichEditNotes->setAccessibleName(QStringLiteral("Заметки"));
+    RichEditNotes->setMinimumHeight(48);
 
     auto* tools = new QHBoxLayout;
     tools->setSpacing(0);
