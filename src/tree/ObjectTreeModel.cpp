@@ -1,6 +1,9 @@
 #include "tree/ObjectTreeModel.h"
 
+#include <QDataStream>
 #include <QFont>
+#include <QIODevice>
+#include <QMimeData>
 #include <QStringList>
 #include <algorithm>
 
@@ -330,4 +333,32 @@ Qt::ItemFlags ObjectTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList ObjectTreeModel::mimeTypes() const {
+    return {QLatin1String(kNodeMimeType)};
+}
+
+QMimeData* ObjectTreeModel::mimeData(const QModelIndexList& indexes) const {
+    const TreeNode* node = indexes.isEmpty() ? nullptr : nodeAt(indexes.first());
+    if (!node)
+        return nullptr;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << quint64(reinterpret_cast<quintptr>(this)) << qint32(node->id());
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kNodeMimeType), bytes);
+    return data;
+}
+
+std::optional<int> ObjectTreeModel::draggedNodeId(const QMimeData* data) const {
+    if (!data || !data->hasFormat(QLatin1String(kNodeMimeType)))
+        return std::nullopt;
+    QDataStream in(data->data(QLatin1String(kNodeMimeType)));
+    quint64 model = 0;
+    qint32 id = 0;
+    in >> model >> id;
+    if (in.status() != QDataStream::Ok || model != quint64(reinterpret_cast<quintptr>(this)) || !contains(id))
+        return std::nullopt;
+    return id;
 }

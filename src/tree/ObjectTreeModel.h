@@ -5,7 +5,10 @@
 #include <QIcon>
 #include <QList>
 #include <QVector>
+#include <optional>
 #include <vector>
+
+class QMimeData;
 
 class ObjectTreeModel;
 
@@ -120,6 +123,17 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // A dragged node travels as its identity and the model it came from, so a
+    // drop can tell this tree's nodes from anything else (text, files, another
+    // client's tree).
+    static constexpr const char* kNodeMimeType = "application/x-vestibar-tree-node";
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    // The identity of this model's node that data carries, or nothing.
+    std::optional<int> draggedNodeId(const QMimeData* data) const;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
 
 signals:
     // After removeSubtree or clear: the identities that left the tree.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -54,8 +55,64 @@ void TfmGeneral::setUpTreeView() {
     palette.setColor(QPalette::Inactive, QPalette::Highlight, kUnfocusedSelection);
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
     TreeView1->setPalette(palette);
+    // Dragging a node onto another moves it there; the move itself is tree
+    // editing's, so Qt's own item move stays out of it.
+    TreeView1->setDragEnabled(true);
+    TreeView1->viewport()->setAcceptDrops(true);
+    TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
+    TreeView1->setDropIndicatorShown(false);
     TreeView1->installEventFilter(this);
     TreeView1->viewport()->installEventFilter(this);
+}
+
+// The node a drop at pos would go under: one of this tree's own nodes, and
+// neither the dragged node itself nor one below it.
+TreeNode* TfmGeneral::dropTarget(const QMimeData* mime, const QPoint& pos) const {
+    const std::optional<int> dragged = m_tree.draggedNodeId(mime);
+    if (!dragged)
+        return nullptr;
+    TreeNode* target = m_tree.nodeAt(TreeView1->indexAt(pos));
+    if (!target || ObjectTreeModel::isInSubtree(target, m_tree.nodeById(*dragged)))
+        return nullptr;
+    return target;
+}
+
+bool TfmGeneral::TreeView1DragOver(const QMimeData* mime, const QPoint& pos) const {
+    return dropTarget(mime, pos) != nullptr;
+}
+
+bool TfmGeneral::TreeView1DragDrop(const QMimeData* mime, const QPoint& pos) {
+    const TreeNode* target = dropTarget(mime, pos);
+    if (!target)
+        return false;
+    const int dragged = *m_tree.draggedNodeId(mime);
+    const int targetId = target->id();
+    guarded([&] { m_services.TreeView1DragDrop(*this, dragged, targetId); });
+    return true;
+}
+
+bool TfmGeneral::treeDropEvent(QDropEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    bool taken = false;
+    switch (event->type()) {
+    case QEvent::DragEnter: // the place is checked as the drag moves on
+        taken = m_tree.draggedNodeId(event->mimeData()).has_value();
+        break;
+    case QEvent::DragMove:
+        taken = TreeView1DragOver(event->mimeData(), pos);
+        break;
+    case QEvent::Drop:
+        taken = TreeView1DragDrop(event->mimeData(), pos);
+        event->setDropAction(Qt::IgnoreAction); // nothing for Qt to remove afterwards
+        break;
+    default:
+        return false;
+    }
+    if (taken)
+        event->accept();
+    else
+        event->ignore();
+    return true;
 }
 
 TreeNode* TfmGeneral::selectedNode() const {
@@ -80,6 +137,10 @@ bool TfmGeneral::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
             return treeMouseEvent(static_cast<QMouseEvent*>(event));
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return treeDropEvent(static_cast<QDropEvent*>(event));
         default:
             break;
         }

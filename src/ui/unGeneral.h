@@ -14,10 +14,13 @@ class Dialogs;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
+class QMouseEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -79,6 +82,11 @@ public:
     void BitBtn4Click();
     void ComboBox3Change();
     void TreeView1Click();
+    // Whether the tree takes a drop of mime at pos (viewport coordinates): only
+    // its own nodes, onto another node that is not below the dragged one.
+    bool TreeView1DragOver(const QMimeData* mime, const QPoint& pos) const;
+    // Hands such a drop to tree editing; false when it is refused.
+    bool TreeView1DragDrop(const QMimeData* mime, const QPoint& pos);
     void ClickCreateObjectOnTreeView();
     void unfoldForNewObject();
 
@@ -137,6 +145,8 @@ private:
     // --- tree handlers (GeneralTree.cpp) ----------------------------------------------
     void setUpTreeView();
     bool treeMouseEvent(QMouseEvent* event);
+    bool treeDropEvent(QDropEvent* event);
+    TreeNode* dropTarget(const QMimeData* mime, const QPoint& pos) const;
     void TreeView1DblClick();
     void N6Click();
     void N7Click();

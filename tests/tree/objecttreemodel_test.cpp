@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFont>
+#include <QMimeData>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
@@ -160,6 +161,21 @@ TEST_F(SmallTree, SwapOfNonNeighboursExchangesExactlyThoseTwo) {
     EXPECT_EQ(shape(tree), QStringLiteral("1(8 4 7 2(3)) 5(6)"));
     EXPECT_TRUE(tree.swapSiblings(n7, n8));
     EXPECT_EQ(shape(tree), QStringLiteral("1(7 4 8 2(3)) 5(6)"));
+}
+
+TEST_F(SmallTree, DraggedNodeCarriesItsIdentityAndItsModel) {
+    const std::unique_ptr<QMimeData> data(tree.mimeData({tree.indexOf(n2)}));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(tree.draggedNodeId(data.get()), 2);
+    ObjectTreeModel other;
+    other.appendTopLevel(2, QStringLiteral("x"), 0);
+    EXPECT_FALSE(other.draggedNodeId(data.get()).has_value());
+    tree.removeSubtree(n2);
+    EXPECT_FALSE(tree.draggedNodeId(data.get()).has_value()); // gone meanwhile
+    QMimeData text;
+    text.setText(QStringLiteral("2"));
+    EXPECT_FALSE(tree.draggedNodeId(&text).has_value());
+    EXPECT_EQ(tree.mimeData({}), nullptr);
 }
 
 TEST_F(SmallTree, ClearEmptiesTheIndexAndTellsWhoLeft) {

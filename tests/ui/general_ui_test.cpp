@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -587,6 +588,45 @@ TEST_F(GeneralWindow, DoubleClickLaunchesAndDeleteKeyDeletes) {
     EXPECT_EQ(services.named(QStringLiteral("BitBtn1Click")).size(), 1);
     QTest::keyClick(tree, Qt::Key_Delete);
     EXPECT_EQ(services.named(QStringLiteral("DeleteObjectOnTreeView")).size(), 1);
+}
+
+// Where a drop on the node lands in the tree's viewport; empty space for 0.
+QPoint dropPoint(TfmGeneral& window, int targetId) {
+    QTreeView* tree = window.treeView();
+    const QModelIndex at = window.treeModel().indexOf(window.treeModel().nodeById(targetId));
+    return at.isValid() ? tree->visualRect(at).center() : QPoint(5, tree->viewport()->height() - 5);
+}
+
+TEST_F(GeneralWindow, DropOnAnotherNodeGoesToTreeEditingAndEverythingElseIsRefused) {
+    open();
+    ObjectTreeModel& tree = window->treeModel();
+    control<QTreeView>("TreeView1")->expand(tree.indexOf(tree.nodeById(1)));
+    const std::unique_ptr<QMimeData> dragged(tree.mimeData({tree.indexOf(tree.nodeById(1))}));
+    const auto over = [&](const QMimeData* data, int target) {
+        return window->TreeView1DragOver(data, dropPoint(*window, target));
+    };
+    EXPECT_TRUE(over(dragged.get(), 2));
+    EXPECT_FALSE(over(dragged.get(), 1));  // itself
+    EXPECT_FALSE(over(dragged.get(), 10)); // below itself
+    EXPECT_FALSE(over(dragged.get(), 0));  // empty space
+    EXPECT_FALSE(window->TreeView1DragDrop(dragged.get(), dropPoint(*window, 11)));
+    EXPECT_TRUE(services.named(QStringLiteral("TreeView1DragDrop")).isEmpty());
+
+    QMimeData text; // another program's text
+    text.setText(QStringLiteral("1"));
+    EXPECT_FALSE(over(&text, 2));
+    ObjectTreeModel otherClientsTree;
+    otherClientsTree.appendTopLevel(1, QStringLiteral("Офис"), 0);
+    const std::unique_ptr<QMimeData> foreign(
+        otherClientsTree.mimeData({otherClientsTree.indexOf(otherClientsTree.nodeById(1))}));
+    EXPECT_FALSE(window->TreeView1DragDrop(foreign.get(), dropPoint(*window, 2)));
+
+    EXPECT_TRUE(window->TreeView1DragDrop(dragged.get(), dropPoint(*window, 2)));
+    EXPECT_EQ(services.named(QStringLiteral("TreeView1DragDrop")),
+              QStringList{QStringLiteral("TreeView1DragDrop 1 2")});
+    EXPECT_EQ(tree.nodeById(1)->parent(), nullptr); // the move itself is tree editing's
+    EXPECT_TRUE(control<QTreeView>("TreeView1")->dragEnabled());
+    EXPECT_TRUE(control<QTreeView>("TreeView1")->viewport()->acceptDrops());
 }
 
 // --- saving -------------------------------------------------------------------------------------------
