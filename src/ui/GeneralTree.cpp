@@ -145,8 +145,13 @@ bool TfmGeneral::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     } else if (watched == TreeView1 && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) { // TreeView1KeyDown, key 46
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete) { // TreeView1KeyDown, key 46
             guarded([this] { m_services.DeleteObjectOnTreeView(*this); });
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) { // the keyboard's click
+            TreeView1Click();
             return true;
         }
     } else if (watched == Edit_SearchInTreeView && event->type() == QEvent::KeyRelease) {

@@ -579,7 +579,7 @@ TEST_F(GeneralWindow, RightClickOnANodeLoadsItAndOnEmptySpaceClearsTheSelection)
     EXPECT_EQ(window->selectedNode(), nullptr);
 }
 
-TEST_F(GeneralWindow, DoubleClickLaunchesAndDeleteKeyDeletes) {
+TEST_F(GeneralWindow, DoubleClickLaunchesDeleteKeyDeletesAndEnterLoads) {
     open();
     clickNode(10);
     auto* tree = control<QTreeView>("TreeView1");
@@ -588,6 +588,11 @@ TEST_F(GeneralWindow, DoubleClickLaunchesAndDeleteKeyDeletes) {
     EXPECT_EQ(services.named(QStringLiteral("BitBtn1Click")).size(), 1);
     QTest::keyClick(tree, Qt::Key_Delete);
     EXPECT_EQ(services.named(QStringLiteral("DeleteObjectOnTreeView")).size(), 1);
+
+    window->selectNode(window->treeModel().nodeById(2)); // by keyboard: selected, not loaded
+    EXPECT_EQ(selection().gperServerParametrs.ID_TREETABLE, 10);
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(selection().gperServerParametrs.ID_TREETABLE, 2);
 }
 
 // Where a drop on the node lands in the tree's viewport; empty space for 0.
