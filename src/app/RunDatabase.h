@@ -22,3 +22,17 @@ RunDatabase& runDatabase();
 void setRunDatabase(RunDatabase* db);
 // The current instance or nullptr.
 RunDatabase* currentRunDatabase();
+
+// Makes db current for the scope's life and then restores the one before it, so
+// code acting for one of several clients in a process (each with its own
+// attachment) runs the statement functions on that client's database.
+class UseRunDatabase {
+public:
+    explicit UseRunDatabase(RunDatabase& db) : m_previous(currentRunDatabase()) { setRunDatabase(&db); }
+    ~UseRunDatabase() { setRunDatabase(m_previous); }
+    UseRunDatabase(const UseRunDatabase&) = delete;
+    UseRunDatabase& operator=(const UseRunDatabase&) = delete;
+
+private:
+    RunDatabase* m_previous;
+};

@@ -24,6 +24,18 @@ extern type_StuctureIniFile ConfIniFile;
 extern QVector<type_USER_DB> mas_USER_DB;
 extern int gperID_USER_DB;
 
+// Settings the main window reads from config.ini when it is created; the settings
+// window changes them while the program runs.
+extern bool gperCopyPassToBufer;
+extern bool gperBrowserByDefaultBool;
+extern QString grepBrowserByDefaultPath;
+extern bool gperShowEvents;
+extern int gperMONITOR;  // 0 first monitor, 1 second; -1 when not set
+extern int gperPOSITION; // 0 left edge, 1 right edge; -1 when not set
+// Set by the update check when the program has to be restarted; empty otherwise.
+// Change it through setNeedToRestartProgramm (ui), which also repaints the status bar.
+extern QString gperNeedToRestartProgramm;
+
 // The stored-password codec: each is its own inverse. Works on the code page 1251
 // bytes of the text; at most 255 of them are kept.
 QString encode_string(const QString& s);

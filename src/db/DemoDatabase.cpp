@@ -76,11 +76,13 @@ std::optional<int> existingVersion(const QString& host, const QString& databaseP
     return std::nullopt;
 }
 
-void createDemo(const QString& host, const QString& databasePath) {
+void createDemo(const QString& host, const QString& databasePath, const std::function<void()>& fillContent) {
     CreateDataBase(nullptr, host, databasePath);
     DemoConnection connection(host, databasePath);
     CreateTablesInNewBase();
     UpdateBase();
+    if (fillContent)
+        fillContent();
 }
 
 void pointConfigAt(const QString& host, const QString& databasePath) {
@@ -96,7 +98,8 @@ void pointConfigAt(const QString& host, const QString& databasePath) {
 
 } // namespace
 
-DemoOutcome prepareDemoDatabase(const QString& host, const QString& databasePath) {
+DemoOutcome prepareDemoDatabase(const QString& host, const QString& databasePath,
+                                const std::function<void()>& fillContent) {
     const type_StuctureIniFile savedConnection = ConfIniFile;
     DemoOutcome outcome = DemoOutcome::Created;
     try {
@@ -111,7 +114,7 @@ DemoOutcome prepareDemoDatabase(const QString& host, const QString& databasePath
             }
         }
         if (outcome != DemoOutcome::Kept)
-            createDemo(host, databasePath);
+            createDemo(host, databasePath, fillContent);
     } catch (...) {
         ConfIniFile = savedConnection;
         throw;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 // The demo installation that scripts/run.sh prepares on first use: a database
 // made the way the sign-in window's "Создать" box makes one (schema version 12,
@@ -19,4 +20,7 @@ enum class DemoOutcome {
 // A file that is not a database, or one without a schema version (a first run
 // that was interrupted), is removed and made again; one that other connections
 // use is never removed. Failures throw fb::Error; config.ini is then untouched.
-DemoOutcome prepareDemoDatabase(const QString& host, const QString& databasePath);
+// fillContent, when given, runs on a newly made database (current as the run's
+// database) after the upgrade.
+DemoOutcome prepareDemoDatabase(const QString& host, const QString& databasePath,
+                                const std::function<void()>& fillContent = {});

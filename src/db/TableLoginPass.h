@@ -12,6 +12,7 @@ struct type_LOGIN_PASS {
     int ID = 0;
     QString NAME, LOGIN, PASS;
     int PERSONAL = 0; // owner's USER_DB.ID; 0 for a key set shared by all users
+    int PID = 0;      // only in the main window's list; nothing sets or reads it
 };
 
 // Statements on LOGIN_PASS, the key sets.

@@ -86,7 +86,10 @@ void update_for_table_SERVERS(int perID, const QString& perDOMAIN_NAME, const QS
         query->setParam(QStringLiteral("perDEFAUL_PASS"), perDEFAUL_PASS);
     query->setParam(QStringLiteral("perDEFAUL_DNS_OR_IP"), perDEFAUL_DNS_OR_IP);
     query->setParam(QStringLiteral("perDEFAUL_RDP_OR_SSH"), perDEFAUL_RDP_OR_SSH);
-    query->setParamBlob(QStringLiteral("perNOTES_OF_SERVER"), perNOTES_OF_SERVER);
+    if (perNOTES_OF_SERVER.isNull())
+        query->setParamNull(QStringLiteral("perNOTES_OF_SERVER"));
+    else
+        query->setParamBlob(QStringLiteral("perNOTES_OF_SERVER"), perNOTES_OF_SERVER);
     query->setParam(QStringLiteral("perID"), perID);
     executeAndCommit(*query);
 }

@@ -14,6 +14,10 @@ const QString kInsertTopLevel = QStringLiteral("insert into  TREETABLE (ID, ID_P
 const QString kInsertChild = QStringLiteral("insert into  TREETABLE (ID, ID_PARENT, TEXT, POSITION_) values "
                                             "(:ID, :perID_PARENT, :perText, :perPOSITION_)");
 
+const QString kSelectTreeRow =
+    QStringLiteral("select ID AS ID_TREETABLE, TYPE_NODE AS TYPE_NODE, TEXT AS TEXT_TREETABLE, "
+                   "ID_ICO AS ID_ICO_TREETABLE from TREETABLE where ID = :perID");
+
 // Only the highest identity is wanted, so one row is read instead of the table.
 const QString kHighestId = QStringLiteral("select max(ID) as ID from TREETABLE");
 
@@ -56,6 +60,14 @@ void insert_ID_Parent_TreeView_to_Base(int ID, int ID_Parent, const QString& per
 
 void insert_ID_Child_TreeView_to_Base(int perID, int perIDparent, const QString& perText, int perPosition) {
     insertRow(kInsertChild, perID, perIDparent, perText, perPosition);
+}
+
+std::unique_ptr<fb::Query> SELECT_DATA_FOR_TABLE_TREETABLE(int perID) {
+    auto query = my_initialization_TIBQuery();
+    query->setSql(kSelectTreeRow);
+    query->setParamInt(QStringLiteral("perID"), perID);
+    query->open();
+    return query;
 }
 
 int Last_ID_To_Treeviwe() {

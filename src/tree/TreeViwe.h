@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 namespace fb {
 class Query;
@@ -15,6 +16,11 @@ int Gen_ID_table_TreeViwe(fb::Query& perIBQuery);
 // New top-level row; ID_Parent 0 is stored as 0, not NULL.
 void insert_ID_Parent_TreeView_to_Base(int ID, int ID_Parent, const QString& perText, int perPosition);
 void insert_ID_Child_TreeView_to_Base(int perID, int perIDparent, const QString& perText, int perPosition);
+
+// The object's own TREETABLE row under the aliases of the server join
+// (ID_TREETABLE, TYPE_NODE, TEXT_TREETABLE, ID_ICO_TREETABLE); eof when there is
+// none. Read transaction. For objects that have no SERVERS row.
+std::unique_ptr<fb::Query> SELECT_DATA_FOR_TABLE_TREETABLE(int perID);
 
 // The highest identity in TREETABLE, 0 when it is empty.
 int Last_ID_To_Treeviwe();

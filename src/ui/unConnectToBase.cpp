@@ -8,6 +8,7 @@
 #include "fb/Error.h"
 #include "fb/Query.h"
 #include "ui/Dialogs.h"
+#include "ui/GeneralServices.h"
 #include "ui/SignIn.h"
 #include "ui/unGeneral.h"
 
@@ -41,8 +42,11 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 } // namespace
 
 TfmConnectToBase::TfmConnectToBase(Dialogs& dialogs, QWidget* parent)
+    : TfmConnectToBase(dialogs, noGeneralServices(), parent) {}
+
+TfmConnectToBase::TfmConnectToBase(Dialogs& dialogs, GeneralServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_dialogs(dialogs) {
+      m_dialogs(dialogs), m_services(&services) {
     setObjectName(QStringLiteral("fmConnectToBase"));
     setRunDatabase(&db);
     fmConnectToBase = this;
@@ -344,11 +348,12 @@ void TfmConnectToBase::pusk_programmi(int userId) {
         // on screen instead of leaving a process without any window.
         std::unique_ptr<TfmGeneral> general;
         try {
-            general = std::make_unique<TfmGeneral>();
+            general = std::make_unique<TfmGeneral>(db, userId, m_dialogs, *m_services);
         } catch (...) {
             fmGeneral = nullptr;
             throw;
         }
+        general->setSignInWindow(this);
         hide();
         m_signedIn = true;
         general.release()->show();

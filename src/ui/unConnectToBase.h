@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class Dialogs;
+class GeneralServices;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -21,6 +22,8 @@ class TfmConnectToBase : public QWidget {
     Q_OBJECT
 public:
     explicit TfmConnectToBase(Dialogs& dialogs, QWidget* parent = nullptr);
+    // services: what the main window hands to the rest of the program.
+    TfmConnectToBase(Dialogs& dialogs, GeneralServices& services, QWidget* parent = nullptr);
     ~TfmConnectToBase() override;
 
     // Reads config.ini and, when configured, connects and signs in at once. Kept
@@ -63,6 +66,7 @@ private:
 
     RunDatabase db;
     Dialogs& m_dialogs;
+    GeneralServices* m_services;
     bool m_signedIn = false;
     int ComboBoxItemIndex1 = 0;
 

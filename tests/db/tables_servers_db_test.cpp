@@ -165,6 +165,16 @@ TEST_F(TableServersTest, BlankOnlyNotesAreNotTurnedIntoNull) {
     EXPECT_EQ(row->fieldByName(QStringLiteral("NOTES")).asBytes(), QByteArray("   "));
 }
 
+TEST_F(TableServersTest, NullNotesStoreNullAndEmptyNotesAnEmptyBlob) {
+    const int serverId = addObjectWithServer(1);
+    update(serverId, 0, 1, QByteArray());
+    EXPECT_TRUE(serverRowOf(1)->fieldByName(QStringLiteral("NOTES")).isNull());
+    update(serverId, 0, 1, QByteArray(""));
+    auto row = serverRowOf(1);
+    EXPECT_FALSE(row->fieldByName(QStringLiteral("NOTES")).isNull());
+    EXPECT_TRUE(row->fieldByName(QStringLiteral("NOTES")).asBytes().isEmpty());
+}
+
 TEST_F(TableServersTest, CyrillicTextRoundTrips) {
     execWrite(QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT) values (1, 0, 'a')"));
     const QString domain = QStringLiteral("сервер.пример.рф");

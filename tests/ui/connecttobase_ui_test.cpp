@@ -548,7 +548,7 @@ TEST_F(SignInWindow, HiddenSignInWindowNeitherEndsTheLoopNorKeepsItAliveAfterMai
     QTimer::singleShot(100, [&] {
         stillRunningAfterSignIn = fmGeneral && fmGeneral->isVisible();
         if (fmGeneral)
-            fmGeneral->close();
+            fmGeneral->requestClose(); // the close box only minimises
     });
     QTimer watchdog;
     watchdog.setSingleShot(true);
@@ -561,8 +561,14 @@ TEST_F(SignInWindow, HiddenSignInWindowNeitherEndsTheLoopNorKeepsItAliveAfterMai
 
 // --- main-window shell -------------------------------------------------------------------
 
-TEST(MainWindowShell, HasCaptionAndVersionPanel) {
-    TfmGeneral general;
+TEST(MainWindowShell, HasCaptionAndVersionPanelEvenWithoutADatabase) {
+    QTemporaryDir configDir;
+    setConfigFolder(configDir.path());
+    RunDatabase unconnected;
+    FakeDialogs dialogs;
+    TfmGeneral general(unconnected, 1, dialogs);
+    setConfigFolder(QString());
+    EXPECT_EQ(dialogs.errors.size(), 1); // the tree and the key sets could not be read
     EXPECT_EQ(general.windowTitle(), QStringLiteral("Vestibar"));
     ASSERT_NE(general.statusPanel(0), nullptr);
     EXPECT_EQ(general.statusPanel(0)->text(), QStringLiteral("Ver. 0.26.3"));

@@ -2,6 +2,7 @@
 //
 //   vestibar-prepare-demo <folder of config.ini> <database file as the server sees it> [host]
 
+#include "DemoContent.h"
 #include "app/Ini.h"
 #include "db/DemoDatabase.h"
 #include "fb/Error.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     const QString host = args.size() == 4 ? args[3] : QStringLiteral("127.0.0.1");
     setConfigFolder(args[1]);
     try {
-        switch (prepareDemoDatabase(host, databasePath)) {
+        switch (prepareDemoDatabase(host, databasePath, fillDemoContent)) {
         case DemoOutcome::Created:
             out << "demo database created: " << databasePath << " (user admin, password kestu)\n";
             break;
