@@ -23,6 +23,16 @@ bool descendsFrom(const ProcessEntry& entry, const ProcessIdentity& started, con
     return false;
 }
 
+// A client's own children carry its name between fork and exec; the session is the
+// topmost process of that name, not such a child.
+bool hasClientParent(const ProcessEntry& entry, const ProcessIdentity& started, const QByteArray& name,
+                     const ByPid& byPid) {
+    if (entry.identity() == started)
+        return false;
+    const auto parent = byPid.find(entry.ppid);
+    return parent != byPid.end() && parent->second->comm == name;
+}
+
 bool isNewer(const ProcessEntry& a, const ProcessEntry& b) {
     return a.startTime != b.startTime ? a.startTime > b.startTime : a.pid > b.pid;
 }
@@ -42,7 +52,8 @@ SearchOutcome searchSession(const ProcessSnapshot& snapshot, const ProcessIdenti
         if (!entry.isLive() || entry.startTime < started.startTime || !descendsFrom(entry, started, byPid))
             continue;
         anyLive = true;
-        if (entry.comm == name && (!newest || isNewer(entry, *newest)))
+        if (entry.comm == name && !hasClientParent(entry, started, name, byPid) &&
+            (!newest || isNewer(entry, *newest)))
             newest = &entry;
     }
     if (newest)

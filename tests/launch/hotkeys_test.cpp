@@ -52,12 +52,15 @@ TEST(HotkeyCombination, FirstKeyThenSecondThenBothUpInEitherOrder) {
         {"second released first", {{162, true}, {164, true}, {164, false}, {162, false}}, true},
         {"first released first", {{162, true}, {164, true}, {162, false}, {164, false}}, true},
         {"wrong order of presses", {{164, true}, {162, true}, {164, false}, {162, false}}, false},
-        {"repeat of the held first key", {{162, true}, {162, true}, {164, true}, {164, false}, {162, false}}, true},
-        {"repeat of the held second key spoils it", {{162, true}, {164, true}, {164, true}, {164, false}, {162, false}},
+        {"repeat of the held first key",
+         {{162, true}, {162, true}, {164, true}, {164, false}, {162, false}},
+         true},
+        {"repeat of the held second key spoils it",
+         {{162, true}, {164, true}, {164, true}, {164, false}, {162, false}},
          false},
         {"right-hand keys do not count", {{163, true}, {165, true}, {165, false}, {163, false}}, false},
-        {"other keys between are ignored", {{162, true}, {65, true}, {164, true}, {65, false}, {164, false},
-                                             {162, false}},
+        {"other keys between are ignored",
+         {{162, true}, {65, true}, {164, true}, {65, false}, {164, false}, {162, false}},
          true},
     };
     for (const Case& c : cases) {
@@ -226,7 +229,8 @@ TEST_F(HotkeysTest, UnavailableSourceIsToldOnce) {
     keys.available = false;
     hotkeys.initialization_hotkey(162, 164);
     hotkeys.initialization_hotkey(162, 164);
-    EXPECT_EQ(statuses, QStringList{QStringLiteral("Глобальные горячие клавиши недоступны в сеансе Wayland")});
+    EXPECT_EQ(statuses,
+              QStringList{QStringLiteral("Глобальные горячие клавиши недоступны в сеансе Wayland")});
 }
 
 TEST_F(HotkeysTest, DoublePressThreadRestoresTheMinimisedWindow) {

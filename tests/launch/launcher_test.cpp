@@ -23,25 +23,28 @@ std::vector<HostileCase> hostileCases() {
     return {
         {"spaces in login and password", QStringLiteral("Иван Петров"), QStringLiteral("pa ss word"),
          QStringLiteral("srv.example.org"), false},
-        {"quotes", QStringLiteral("o'neil\"x"), QStringLiteral("it's \"q\""), QStringLiteral("srv.example.org"),
-         false},
-        {"semicolon and command substitution", QStringLiteral("a;reboot"), rmHome, QStringLiteral("srv.example.org"),
-         false},
-        {"backticks", QStringLiteral("`id`"), QStringLiteral("`touch /tmp/x`"), QStringLiteral("srv.example.org"),
-         false},
-        {"Cyrillic target", QStringLiteral("админ"), QStringLiteral("пароль"), QStringLiteral("сервер.пример.рф"),
-         false},
-        {"login with leading dash", QStringLiteral("-proxycmd"), QStringLiteral("-pw secret"), QStringLiteral("srv"),
-         false},
-        {"target with leading dash", QStringLiteral("admin"), QStringLiteral("x"), QStringLiteral("-proxycmd=id"),
+        {"quotes", QStringLiteral("o'neil\"x"), QStringLiteral("it's \"q\""),
+         QStringLiteral("srv.example.org"), false},
+        {"semicolon and command substitution", QStringLiteral("a;reboot"), rmHome,
+         QStringLiteral("srv.example.org"), false},
+        {"backticks", QStringLiteral("`id`"), QStringLiteral("`touch /tmp/x`"),
+         QStringLiteral("srv.example.org"), false},
+        {"Cyrillic target", QStringLiteral("админ"), QStringLiteral("пароль"),
+         QStringLiteral("сервер.пример.рф"), false},
+        {"login with leading dash", QStringLiteral("-proxycmd"), QStringLiteral("-pw secret"),
+         QStringLiteral("srv"), false},
+        {"target with leading dash", QStringLiteral("admin"), QStringLiteral("x"),
+         QStringLiteral("-proxycmd=id"), true},
+        {"target with space", QStringLiteral("admin"), QStringLiteral("x"), QStringLiteral("srv -pw x"),
          true},
-        {"target with space", QStringLiteral("admin"), QStringLiteral("x"), QStringLiteral("srv -pw x"), true},
         {"target with semicolon command", QStringLiteral("admin"), QStringLiteral("Zq9#pw"),
          QStringLiteral("srv;$(id)`id`"), false},
-        {"target with line break", QStringLiteral("admin"), QStringLiteral("x"), QStringLiteral("srv\nevil"), true},
-        {"login with line break", QStringLiteral("ad\nmin"), QStringLiteral("x"), QStringLiteral("srv"), true},
-        {"password with line break", QStringLiteral("admin"), QStringLiteral("line1\nline2"), QStringLiteral("srv"),
+        {"target with line break", QStringLiteral("admin"), QStringLiteral("x"), QStringLiteral("srv\nevil"),
          true},
+        {"login with line break", QStringLiteral("ad\nmin"), QStringLiteral("x"), QStringLiteral("srv"),
+         true},
+        {"password with line break", QStringLiteral("admin"), QStringLiteral("line1\nline2"),
+         QStringLiteral("srv"), true},
         {"empty target", QStringLiteral("admin"), QStringLiteral("x"), QString(), true},
     };
 }
@@ -169,7 +172,7 @@ TEST_F(LauncherTest, OneEffectiveProtocolAndTarget) {
         const char* firstArgument;
     };
     const Case cases[] = {
-        {1, 2, 1, 0, "/usr/bin/putty", "-ssh"},          // user's SSH over default RDP
+        {1, 2, 1, 0, "/usr/bin/putty", "-ssh"},                  // user's SSH over default RDP
         {3, 1, 1, 0, "/usr/bin/xfreerdp", "/v:srv.example.org"}, // own RDP with default browser: RDP only
         {1, 3, 1, 0, "/usr/bin/xdg-open", "http://srv.example.org"},
         {2, 0, 1, 2, "/usr/bin/putty", "-ssh"},
@@ -309,7 +312,8 @@ TEST_F(LauncherTest, ConfiguredBrowserGetsTheAddressAsOneArgument) {
     programs.missing.insert(QStringLiteral("/opt/browser/run me"));
     launcher.BitBtn1Click(r);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], QStringLiteral("Не найден браузер «/opt/browser/run me». Проверьте путь в настройках."));
+    EXPECT_EQ(messages[0],
+              QStringLiteral("Не найден браузер «/opt/browser/run me». Проверьте путь в настройках."));
 }
 
 TEST_F(LauncherTest, MissingProgramsNameTheirPackage) {
@@ -332,7 +336,8 @@ TEST_F(LauncherTest, FailedStartOrCodePageGivesAMessageAndNoBold) {
     spawner.failure = QStringLiteral("posix_spawn: Permission denied");
     launcher.BitBtn1Click(server(95, 1));
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], QStringLiteral("Не удалось запустить /usr/bin/xfreerdp: posix_spawn: Permission denied"));
+    EXPECT_EQ(messages[0],
+              QStringLiteral("Не удалось запустить /usr/bin/xfreerdp: posix_spawn: Permission denied"));
     spawner.failure.clear();
 
     LaunchRequest r = server(96, 2);

@@ -30,17 +30,24 @@ TEST(SessionSearch, FindsTheNewestClientInTheStartedSubtree) {
 
     // A wrapper that starts the client: the newest client below it wins.
     const ProcessSnapshot wrapped = {
-        process(100, 1, "xfreerdp", 50), process(101, 100, "sh", 51), process(102, 101, "xfreerdp", 52),
-        process(103, 101, "xfreerdp", 53), process(200, 1, "xfreerdp", 60), // someone else's session
+        process(100, 1, "wrapper", 50),    process(101, 100, "sh", 51),
+        process(102, 101, "xfreerdp", 52), process(103, 101, "xfreerdp", 53),
+        process(104, 103, "xfreerdp", 54), // the client's child, not yet exec'd
+        process(200, 1, "xfreerdp", 60),   // someone else's session
     };
     const SearchOutcome outcome = searchSession(wrapped, started, "xfreerdp");
     EXPECT_EQ(outcome.kind, SearchOutcome::Kind::Found);
     EXPECT_EQ(outcome.process, (ProcessIdentity{103, 53}));
+
+    // The started client itself wins over its own children.
+    const ProcessSnapshot forking = {process(100, 1, "putty", 50), process(101, 100, "putty", 51)};
+    EXPECT_EQ(searchSession(forking, started, "putty").process, started);
 }
 
 TEST(SessionSearch, PendingWhileTheSubtreeLivesGoneAfterwards) {
     const ProcessIdentity started{100, 50};
-    EXPECT_EQ(searchSession({process(100, 1, "wrapper", 50)}, started, "putty").kind, SearchOutcome::Kind::Pending);
+    EXPECT_EQ(searchSession({process(100, 1, "wrapper", 50)}, started, "putty").kind,
+              SearchOutcome::Kind::Pending);
     EXPECT_EQ(searchSession({}, started, "putty").kind, SearchOutcome::Kind::SubtreeGone);
     // A zombie is no session, and a reused pid is not the started program.
     EXPECT_EQ(searchSession({process(100, 1, "putty", 50, 'Z')}, started, "putty").kind,
@@ -48,20 +55,23 @@ TEST(SessionSearch, PendingWhileTheSubtreeLivesGoneAfterwards) {
     EXPECT_EQ(searchSession({process(100, 1, "putty", 77)}, started, "putty").kind,
               SearchOutcome::Kind::SubtreeGone);
     // A child whose parent pid was reused by a younger process does not belong to it.
-    EXPECT_EQ(searchSession({process(100, 1, "sh", 50), process(300, 100, "putty", 40)}, started, "putty").kind,
-              SearchOutcome::Kind::Pending);
+    EXPECT_EQ(
+        searchSession({process(100, 1, "sh", 50), process(300, 100, "putty", 40)}, started, "putty").kind,
+        SearchOutcome::Kind::Pending);
 }
 
 TEST(SessionSearch, ComparesTheKernelsShortName) {
     const ProcessIdentity started{100, 50};
-    EXPECT_EQ(searchSession({process(100, 1, "a-very-long-cli", 50)}, started, "a-very-long-client-name").kind,
-              SearchOutcome::Kind::Found);
+    EXPECT_EQ(
+        searchSession({process(100, 1, "a-very-long-cli", 50)}, started, "a-very-long-client-name").kind,
+        SearchOutcome::Kind::Found);
 }
 
 class SessionWatchersTest : public ::testing::Test {
 protected:
     SessionWatchersTest() {
-        QObject::connect(&watchers, &SessionWatchers::nodeBoldChanged, [this](int id, bool bold) { bolds[id] = bold; });
+        QObject::connect(&watchers, &SessionWatchers::nodeBoldChanged,
+                         [this](int id, bool bold) { bolds[id] = bold; });
         QObject::connect(&watchers, &SessionWatchers::trace, [this](const QString& line) { traces << line; });
     }
 

@@ -32,8 +32,8 @@ TEST(ParseProcStat, ReadsPidNameStateParentAndStartTime) {
 }
 
 TEST(ParseProcStat, NameRunsToTheLastParenthesis) {
-    for (const QByteArray& comm : {QByteArray("my prog"), QByteArray("a) b (c"), QByteArray(") ("), QByteArray(""),
-                                   QByteArray("x) S 1 2")}) {
+    for (const QByteArray& comm : {QByteArray("my prog"), QByteArray("a) b (c"), QByteArray(") ("),
+                                   QByteArray(""), QByteArray("x) S 1 2")}) {
         SCOPED_TRACE(comm.toStdString());
         const auto entry = parseProcStat(statLine("77", comm, 'R', "3", "100"));
         ASSERT_TRUE(entry);

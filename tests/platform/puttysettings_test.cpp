@@ -39,12 +39,15 @@ QProcessEnvironment environmentWith(std::initializer_list<std::pair<const char*,
 TEST(PuttySessionsFolder, FollowsPuttysOwnOrder) {
     QTemporaryDir home;
     const QString h = home.path();
-    EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}, {"PUTTYSESSIONS", "/s"}, {"PUTTYDIR", "/d"}})),
-              QStringLiteral("/s"));
-    EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}, {"PUTTYDIR", "/d"}})), QStringLiteral("/d/sessions"));
+    EXPECT_EQ(
+        puttySessionsFolder(environmentWith({{"HOME", h}, {"PUTTYSESSIONS", "/s"}, {"PUTTYDIR", "/d"}})),
+        QStringLiteral("/s"));
+    EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}, {"PUTTYDIR", "/d"}})),
+              QStringLiteral("/d/sessions"));
     EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}})), h + QStringLiteral("/.putty/sessions"));
     QDir(h).mkpath(QStringLiteral(".config/putty"));
-    EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}})), h + QStringLiteral("/.config/putty/sessions"));
+    EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}})),
+              h + QStringLiteral("/.config/putty/sessions"));
     QDir(h).mkpath(QStringLiteral("xdg/putty"));
     EXPECT_EQ(puttySessionsFolder(environmentWith({{"HOME", h}, {"XDG_CONFIG_HOME", h + "/xdg"}})),
               h + QStringLiteral("/xdg/putty/sessions"));
@@ -67,7 +70,8 @@ TEST(WithPuttySetting, ChangesOnlyTheFirstValue) {
                                 "LineCodePage=second\r\n"
                                 "UTF8Override=0\r\n"
                                 "TermType=xterm"));
-    EXPECT_EQ(withPuttySetting("A=1\nB=2", "LineCodePage", "CP1251"), QByteArray("A=1\nB=2\nLineCodePage=CP1251\n"));
+    EXPECT_EQ(withPuttySetting("A=1\nB=2", "LineCodePage", "CP1251"),
+              QByteArray("A=1\nB=2\nLineCodePage=CP1251\n"));
     EXPECT_EQ(withPuttySetting("A=1\r\n", "X", "y"), QByteArray("A=1\r\nX=y\r\n"));
     EXPECT_EQ(withPuttySetting({}, "X", "y"), QByteArray("X=y\n"));
     EXPECT_EQ(withPuttySetting("LineCodePage=", "LineCodePage", "UTF-8"), QByteArray("LineCodePage=UTF-8"));
@@ -96,8 +100,10 @@ TEST_F(PuttyFileStoreTest, KeepsEveryOtherByteAndTheFileMode) {
     writeAll(file, rich);
     ::chmod(QFile::encodeName(file).constData(), 0640);
     EXPECT_TRUE(store.setDefaultCodePage(QStringLiteral("UTF-8")).isEmpty());
-    EXPECT_EQ(readAll(file),
-              QByteArray("Present=1\r\nLineCodePage=UTF-8\r\nLineCodePage=dup\r\nГлупость без равно\r\nUTF8Override=0\r\n"));
+    EXPECT_EQ(
+        readAll(file),
+        QByteArray(
+            "Present=1\r\nLineCodePage=UTF-8\r\nLineCodePage=dup\r\nГлупость без равно\r\nUTF8Override=0\r\n"));
     EXPECT_EQ(modeOf(file), 0640u);
 }
 

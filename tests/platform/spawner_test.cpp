@@ -31,7 +31,8 @@ QString recorder(const QTemporaryDir& dir) {
 
 QByteArray waitForFile(const QString& path) {
     QFile file(path);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return file.exists() && file.size() > 0; }, 5000)) << path.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file.exists() && file.size() > 0; }, 5000))
+        << path.toStdString();
     QTest::qWait(50);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
@@ -70,7 +71,8 @@ TEST(PosixSpawner, WithoutSecretStdinIsEmpty) {
 
 TEST(PosixSpawner, MissingProgramIsAnErrorNotAProcess) {
     PosixSpawner spawner;
-    const SpawnResult result = spawner.spawn({QStringLiteral("/nonexistent/xfreerdp"), {}, QByteArray("pw\n")});
+    const SpawnResult result =
+        spawner.spawn({QStringLiteral("/nonexistent/xfreerdp"), {}, QByteArray("pw\n")});
     EXPECT_FALSE(result.process);
     EXPECT_TRUE(result.error.contains(QStringLiteral("posix_spawn"))) << result.error.toStdString();
 }

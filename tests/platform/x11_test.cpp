@@ -27,8 +27,8 @@ public:
         m_oldDisplay = qgetenv("DISPLAY");
         m_server.setProgram(xvfb);
         m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                               QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                               QStringLiteral("tcp")});
+                               QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-noreset"),
+                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         m_server.start();
         if (!m_server.waitForStarted(5000))
             return false;
@@ -67,7 +67,8 @@ xcb_keycode_t keycodeOf(xcb_connection_t* c, quint32 keysym) {
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr),
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name),
+                              nullptr),
         &std::free);
     return reply->atom;
 }
@@ -99,7 +100,8 @@ protected:
     void fakeKey(quint32 keysym, bool down) {
         const xcb_keycode_t keycode = keycodeOf(c, keysym);
         ASSERT_NE(keycode, 0);
-        xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0,
+                            0, 0);
         xcb_flush(c);
         free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // round trip: it has happened
     }
@@ -114,8 +116,9 @@ protected:
 TEST_F(X11Test, KeySourceReportsOnlyTheChosenKeysWithoutPolling) {
     XInputKeySource source;
     std::vector<std::pair<quint32, bool>> seen;
-    ASSERT_TRUE(source.subscribe({kControlL, kAltL}, [&](quint32 keysym, bool down) { seen.emplace_back(keysym, down); }))
-        << source.unavailableReason().toStdString();
+    ASSERT_TRUE(source.subscribe({kControlL, kAltL}, [&](quint32 keysym, bool down) {
+        seen.emplace_back(keysym, down);
+    })) << source.unavailableReason().toStdString();
     fakeKey(kLetterA, true);
     fakeKey(kLetterA, false);
     fakeKey(kControlL, true);
@@ -153,8 +156,10 @@ TEST_F(X11Test, RaiserAsksTheWindowManagerToActivateTheProcessWindows) {
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       XCB_COPY_FROM_PARENT, 0, nullptr);
     const uint32_t pid = 4242;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 32, 1, &window);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1,
+                        &pid);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom(c, "_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 32, 1,
+                        &window);
     xcb_flush(c);
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 
@@ -168,7 +173,8 @@ TEST_F(X11Test, RaiserAsksTheWindowManagerToActivateTheProcessWindows) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
             if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
                 const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
-                requested = message->type == active && message->window == window && message->data.data32[0] == 2;
+                requested =
+                    message->type == active && message->window == window && message->data.data32[0] == 2;
             }
             free(event);
         }
