@@ -119,7 +119,8 @@ TEST_F(PuttyFileStoreTest, ConcurrentWritersLeaveOneWholeFile) {
     big += QByteArray(20000, 'x') + "\n";
     writeAll(file, big);
     auto writer = [this](const QString& codePage) {
-        PuttyFileStore own(environment);
+        // Like another running copy: nothing shared with this one.
+        PuttyFileStore own(environmentWith({{"HOME", QString(home.path().data(), home.path().size())}}));
         for (int i = 0; i < 100; ++i)
             EXPECT_TRUE(own.setDefaultCodePage(codePage).isEmpty());
     };
