@@ -141,6 +141,14 @@ SpawnResult PosixSpawner::spawn(const SpawnRequest& request) {
             return {std::nullopt, systemError("pipe", errno)};
         readEnd.reset(fds[0]);
         writeEnd.reset(fds[1]);
+        // With our own stdin closed the pipe may get fd 0, and dup2(0, 0) would keep
+        // close-on-exec: the program would start without stdin.
+        if (readEnd.get() == STDIN_FILENO) {
+            const int moved = ::fcntl(readEnd.get(), F_DUPFD_CLOEXEC, 3);
+            if (moved < 0)
+                return {std::nullopt, systemError("fcntl", errno)};
+            readEnd.reset(moved);
+        }
         posix_spawn_file_actions_adddup2(&setup.actions, readEnd.get(), STDIN_FILENO);
     } else {
         posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

@@ -102,3 +102,19 @@ TEST(SystemProgramLocator, FindsInPathOrBesideUsAndChecksPaths) {
     EXPECT_EQ(locator.findProgram(self, true), QCoreApplication::applicationFilePath());
     EXPECT_TRUE(locator.findProgram(QString(), true).isEmpty());
 }
+
+TEST(PosixSpawner, SecretArrivesEvenWhenOurOwnStdinIsClosed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::close(STDIN_FILENO); // the pipe then gets fd 0
+            QTemporaryDir dir;
+            PosixSpawner spawner;
+            const SpawnResult result = spawner.spawn({recorder(dir), {}, QByteArray("pw\n")});
+            const bool delivered = result.process && waitForFile(dir.path() + "/stdin") == "pw\n";
+            if (result.process)
+                ::kill(static_cast<pid_t>(result.process->pid), SIGKILL);
+            std::_Exit(delivered ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
