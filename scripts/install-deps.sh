@@ -8,6 +8,7 @@ packages=(
     firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
+    freerdp2-x11 putty xdg-utils libxcb-xinput-dev libxcb-xtest0-dev
 )
 
 missing=()
