@@ -5,6 +5,7 @@
 type_StuctureIniFile ConfIniFile;
 QVector<type_USER_DB> mas_USER_DB;
 int gperID_USER_DB = 0;
+bool gperShowEvents = false;
 
 namespace {
 

@@ -23,6 +23,8 @@ extern type_StuctureIniFile ConfIniFile;
 // The users as the server returned them, plus one empty entry at the end.
 extern QVector<type_USER_DB> mas_USER_DB;
 extern int gperID_USER_DB;
+// Whether change alerts are shown (setting ShowEvents); trees are patched either way.
+extern bool gperShowEvents;
 
 // The stored-password codec: each is its own inverse. Works on the code page 1251
 // bytes of the text; at most 255 of them are kept.
