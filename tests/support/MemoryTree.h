@@ -8,7 +8,9 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
+#include <string>
 #include <tuple>
 
 namespace testsupport {
@@ -65,6 +67,27 @@ public:
             }
         }
         return tree;
+    }
+
+    // The identities whose parent, text or picture differ, for a failure message.
+    static std::string differences(const Shape& mine, const Shape& theirs) {
+        QStringList lines;
+        QSet<int> ids;
+        for (int id : mine.keys())
+            ids.insert(id);
+        for (int id : theirs.keys())
+            ids.insert(id);
+        const auto describe = [](const Shape& s, int id) {
+            if (!s.contains(id))
+                return QStringLiteral("missing");
+            const auto& [parent, text, icon] = s[id];
+            return QStringLiteral("under %1 \"%2\" picture %3").arg(parent).arg(text).arg(icon);
+        };
+        for (int id : ids) {
+            if (mine.value(id) != theirs.value(id) || mine.contains(id) != theirs.contains(id))
+                lines << QStringLiteral("%1: %2 / %3").arg(id).arg(describe(mine, id), describe(theirs, id));
+        }
+        return lines.join(QLatin1Char('\n')).toStdString();
     }
 
     Shape shape() const {

@@ -7,6 +7,7 @@
 #include "journal/TableLogs.h"
 #include "support/MemoryTree.h"
 #include "tree/TreeEditing.h"
+#include "tree/TreePatcher.h"
 
 #include <QHash>
 #include <QSet>
@@ -126,8 +127,8 @@ struct Client {
             const QString text = tree.textOf(id);
             const QString path = tree.pathOf(id);
             const QVector<int> deleted = deleteSubtreeInBase(db, id);
-            if (tree.contains(id))
-                tree.removeSubtree(id);
+            if (!removeDeletedSubtree(tree, id, deleted))
+                tree = testsupport::MemoryTree::fromTable(db);
             if (!deleted.isEmpty())
                 insertDataInLOGS(db, deletionRecord(user, id, text, path));
             return {};
