@@ -22,7 +22,8 @@ void JournalCatchUp::markJournalEnd(RunDatabase& db) {
     setMark(Last_ID_To_LOGS(db));
 }
 
-JournalCatchUp::Result JournalCatchUp::run(RunDatabase& db, const Apply& apply) {
+JournalCatchUp::Result JournalCatchUp::run(RunDatabase& db, const Apply& apply,
+                                           const BeforeBatch& beforeBatch) {
     Result result;
     const int newest = Last_ID_To_LOGS(db);
     if (newest < m_mark) {
@@ -40,9 +41,11 @@ JournalCatchUp::Result JournalCatchUp::run(RunDatabase& db, const Apply& apply) 
     }
 
     bool corrupt = false;
-    revisit(db, apply, result, corrupt);
+    revisit(db, apply, beforeBatch, result, corrupt);
     for (;;) {
         const QVector<type_LogsEntry> page = ReadLogsAfter(db, m_mark, kPageSize);
+        if (beforeBatch && !page.isEmpty())
+            beforeBatch(page);
         for (const type_LogsEntry& entry : page) {
             noteHolesBelow(entry.ID);
             handle(entry, true, m_clock(), apply, result, corrupt);
@@ -66,7 +69,8 @@ void JournalCatchUp::noteHolesBelow(int id) {
     }
 }
 
-void JournalCatchUp::revisit(RunDatabase& db, const Apply& apply, Result& result, bool& corrupt) {
+void JournalCatchUp::revisit(RunDatabase& db, const Apply& apply, const BeforeBatch& beforeBatch,
+                             Result& result, bool& corrupt) {
     const qint64 now = m_clock();
     for (auto it = m_revisits.begin(); it != m_revisits.end();) {
         if (now - it->sinceMs > kRevisitMs)
@@ -77,6 +81,8 @@ void JournalCatchUp::revisit(RunDatabase& db, const Apply& apply, Result& result
     if (m_revisits.isEmpty())
         return;
     const QVector<type_LogsEntry> found = ReadLogsWithIds(db, revisits());
+    if (beforeBatch && !found.isEmpty())
+        beforeBatch(found);
     for (const type_LogsEntry& entry : found) {
         const Revisit before = m_revisits.value(entry.ID);
         handle(entry, !before.seen, before.sinceMs, apply, result, corrupt);

@@ -21,6 +21,9 @@ public:
     // Applies one readable entry; firstSight is false when it is looked at again.
     // Returns false when the entry should be looked at again at a later run.
     using Apply = std::function<bool(const type_LogsEntry& entry, bool firstSight)>;
+    // Sees each batch of entries before they are applied one by one (to read
+    // what they need in one go).
+    using BeforeBatch = std::function<void(const QVector<type_LogsEntry>& entries)>;
 
     enum class Outcome {
         CaughtUp,
@@ -49,7 +52,7 @@ public:
     // from the table, so that nothing journalled meanwhile is missed.
     void markJournalEnd(RunDatabase& db);
 
-    Result run(RunDatabase& db, const Apply& apply);
+    Result run(RunDatabase& db, const Apply& apply, const BeforeBatch& beforeBatch = {});
 
     // Identities asked for again at the next run, lowest first.
     QVector<int> revisits() const { return m_revisits.keys().toVector(); }
@@ -61,7 +64,8 @@ private:
     };
 
     void noteHolesBelow(int id);
-    void revisit(RunDatabase& db, const Apply& apply, Result& result, bool& corrupt);
+    void revisit(RunDatabase& db, const Apply& apply, const BeforeBatch& beforeBatch, Result& result,
+                 bool& corrupt);
     void handle(const type_LogsEntry& entry, bool firstSight, qint64 sinceMs, const Apply& apply,
                 Result& result, bool& corrupt);
     void trimRevisits();

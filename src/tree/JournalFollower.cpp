@@ -30,12 +30,20 @@ JournalFollower::Result JournalFollower::catchUp() {
         }
         return true;
     };
-    const JournalCatchUp::Result read = m_catchUp.run(m_db, apply);
+    const auto beforeBatch = [&](const QVector<type_LogsEntry>& entries) {
+        QVector<type_ParametersOfEvents> records;
+        for (const type_LogsEntry& entry : entries)
+            records << entry.ParametersOfEvents;
+        m_patcher.prefetchRows(records);
+    };
+    m_patcher.forgetRows();
+    const JournalCatchUp::Result read = m_catchUp.run(m_db, apply, beforeBatch);
     result.applied = read.applied;
     result.trace = read.trace;
     if (read.outcome == JournalCatchUp::Outcome::Rebuild)
         result.rebuildTree = true;
     placeWaitingEntries(waiting, result);
+    m_patcher.forgetRows();
     return result;
 }
 

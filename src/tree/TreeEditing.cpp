@@ -187,16 +187,40 @@ QVector<int> descendants(Statements& s, const QVector<int>& roots, QSet<int>& se
 
 } // namespace
 
+namespace {
+
+const QString kRowColumns = QStringLiteral("ID, ID_PARENT, TEXT, ID_ICO, POSITION_");
+
+TreeRow rowOf(const fb::Query& q) {
+    return TreeRow{q.field(0).asInteger(), q.field(1).asInteger(), q.field(2).asString().trimmed(),
+                   q.field(3).asInteger(), q.field(4).asInteger()};
+}
+
+} // namespace
+
 std::optional<TreeRow> readTreeRow(RunDatabase& db, int id) {
     fb::Query q(db.IBDatabase1, db.IBTransaction1);
-    q.setSql(
-        QStringLiteral("select ID, ID_PARENT, TEXT, ID_ICO, POSITION_ from TREETABLE where ID = :perID"));
+    q.setSql(QStringLiteral("select %1 from TREETABLE where ID = :perID").arg(kRowColumns));
     q.setParamInt(QStringLiteral("perID"), id);
     q.open();
     if (q.eof())
         return std::nullopt;
-    return TreeRow{q.field(0).asInteger(), q.field(1).asInteger(), q.field(2).asString().trimmed(),
-                   q.field(3).asInteger(), q.field(4).asInteger()};
+    return rowOf(q);
+}
+
+QHash<int, TreeRow> readTreeRows(RunDatabase& db, const QVector<int>& ids) {
+    QHash<int, TreeRow> rows;
+    for (qsizetype from = 0; from < ids.size(); from += kIdsPerStatement) {
+        QStringList parts;
+        for (qsizetype i = from; i < qMin<qsizetype>(ids.size(), from + kIdsPerStatement); ++i)
+            parts << QString::number(ids[i]);
+        fb::Query q(db.IBDatabase1, db.IBTransaction1);
+        q.setSql(QStringLiteral("select %1 from TREETABLE where ID in (%2)")
+                     .arg(kRowColumns, parts.join(QLatin1Char(','))));
+        for (q.open(); !q.eof(); q.next())
+            rows.insert(q.field(0).asInteger(), rowOf(q));
+    }
+    return rows;
 }
 
 CreatedObject createObjectInBase(RunDatabase& db, int parentId) {

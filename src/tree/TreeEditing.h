@@ -2,6 +2,7 @@
 
 #include "fb/Error.h"
 
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -41,6 +42,8 @@ struct TreeRow {
 
 // The row by key, read in db's read transaction; nothing when it is gone.
 std::optional<TreeRow> readTreeRow(RunDatabase& db, int id);
+// The rows of these identities that exist, read by key in a few statements.
+QHash<int, TreeRow> readTreeRows(RunDatabase& db, const QVector<int>& ids);
 
 struct CreatedObject {
     int id = 0;

@@ -42,6 +42,25 @@ void removeNodes(TreePatchTarget& tree, int id, const QVector<int>& subtree) {
 
 } // namespace
 
+void TreePatcher::prefetchRows(const QVector<type_ParametersOfEvents>& entries) {
+    QVector<int> ids;
+    for (const type_ParametersOfEvents& entry : entries) {
+        const int id = objectIdOf(entry);
+        if (id != 0 && !m_rows.contains(id))
+            ids << id;
+    }
+    const QHash<int, TreeRow> found = readTreeRows(m_db, ids);
+    for (int id : ids)
+        m_rows.insert(id, found.contains(id) ? std::optional<TreeRow>(found[id]) : std::nullopt);
+}
+
+std::optional<TreeRow> TreePatcher::currentRow(int id) {
+    const auto known = m_rows.constFind(id);
+    if (known != m_rows.cend())
+        return *known;
+    return readTreeRow(m_db, id);
+}
+
 TreePatcher::Result TreePatcher::apply(const type_ParametersOfEvents& entry) {
     switch (entry.Type_) {
     case 1:
@@ -59,7 +78,7 @@ TreePatcher::Result TreePatcher::apply(const type_ParametersOfEvents& entry) {
 
 TreePatcher::Result TreePatcher::parentNodeMissing(int parentId) {
     // A parent row without a node: its own entry has not been applied yet.
-    return readTreeRow(m_db, parentId) ? Result::Unplaced : Result::Done;
+    return currentRow(parentId) ? Result::Unplaced : Result::Done;
 }
 
 // Kind 1 adds a missing node; kind 3 also moves a present one. Both put it
@@ -67,7 +86,7 @@ TreePatcher::Result TreePatcher::parentNodeMissing(int parentId) {
 TreePatcher::Result TreePatcher::place(int id, bool created) {
     if (id == 0)
         return Result::Done;
-    const std::optional<TreeRow> row = readTreeRow(m_db, id);
+    const std::optional<TreeRow> row = currentRow(id);
     if (!row)
         return removeGone(id);
     const int parent = row->ID_PARENT;
@@ -102,7 +121,7 @@ TreePatcher::Result TreePatcher::updateTextAndIcon(const type_ParametersOfEvents
     }
     if (!m_tree.contains(id))
         return Result::Done;
-    const std::optional<TreeRow> row = readTreeRow(m_db, id);
+    const std::optional<TreeRow> row = currentRow(id);
     if (!row)
         return removeGone(id);
     if (m_tree.textOf(id) != row->TEXT || m_tree.iconOf(id) != row->ID_ICO)
@@ -113,7 +132,7 @@ TreePatcher::Result TreePatcher::updateTextAndIcon(const type_ParametersOfEvents
 TreePatcher::Result TreePatcher::remove(int id) {
     if (id == 0 || !m_tree.contains(id))
         return Result::Done;
-    if (readTreeRow(m_db, id))
+    if (currentRow(id))
         return Result::RetryLater;
     return removeGone(id);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "journal/ChangeRecord.h"
+#include "tree/TreeEditing.h"
 
+#include <QHash>
 #include <QVector>
+#include <optional>
 
 struct RunDatabase;
 class TreePatchTarget;
@@ -29,7 +32,13 @@ public:
 
     Result apply(const type_ParametersOfEvents& entry);
 
+    // Reads the rows of the objects these entries name in a few statements; the
+    // applies that follow take them from there until forgetRows().
+    void prefetchRows(const QVector<type_ParametersOfEvents>& entries);
+    void forgetRows() { m_rows.clear(); }
+
 private:
+    std::optional<TreeRow> currentRow(int id);
     Result place(int id, bool created);
     Result updateTextAndIcon(const type_ParametersOfEvents& entry);
     Result remove(int id);
@@ -38,6 +47,7 @@ private:
 
     RunDatabase& m_db;
     TreePatchTarget& m_tree;
+    QHash<int, std::optional<TreeRow>> m_rows;
 };
 
 // After this client's own deletion of id, which deleted these rows: removes the

@@ -222,6 +222,16 @@ TEST_F(JournalCatchUpTest, GivenAttachmentStatements) {
     EXPECT_EQ(ReadLogsAfter(db, 1, 10).front().ParametersOfEvents, numbered(10));
     EXPECT_EQ(CountLogsAfter(db, 0, 1), 1);
     EXPECT_EQ(CountLogsAfter(db, 0, 5), 2);
+    // Long entries do not fit in the row and are read as the BLOB they are.
+    type_ParametersOfEvents big = numbered(11);
+    big.Path_before = QString(5000, QChar(0x0416));
+    const int bigId = insertDataInLOGS(db, big);
+    ASSERT_GT(serializeChangeRecord(big).size(), 8000);
+    const auto read = ReadLogsAfter(db, bigId - 1, 5);
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_TRUE(read[0].isReadable());
+    EXPECT_EQ(read[0].ParametersOfEvents, big);
+
     const auto byId = ReadLogsWithIds(db, {2, 7, 1});
     ASSERT_EQ(byId.size(), 2);
     EXPECT_EQ(byId[0].ID, 1);
