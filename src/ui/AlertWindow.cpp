@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScreen>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <chrono>
@@ -44,18 +45,43 @@ void FittedTextLabel::resizeEvent(QResizeEvent* event) {
     refit();
 }
 
+// Visual lines of one paragraph wrapped to the width, at word boundaries where
+// there are any (paths have none).
+static QStringList wrapped(const QString& paragraph, const QFont& font, int width) {
+    if (paragraph.isEmpty())
+        return {QString()};
+    QTextLayout layout(paragraph, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString part = paragraph.mid(line.textStart(), line.textLength());
+        while (!part.isEmpty() && part.back().isSpace()) // the blank a line was broken at
+            part.chop(1);
+        lines << part;
+    }
+    layout.endLayout();
+    return lines;
+}
+
 void FittedTextLabel::refit() {
     const QFontMetrics metrics(font());
     const QRect area = contentsRect();
     const int width = qMax(1, area.width());
     const int fitting = qMax(1, area.height() / qMax(1, metrics.lineSpacing()));
-    QStringList lines = m_full.split(QLatin1Char('\n'));
+    QStringList lines;
+    for (const QString& paragraph : m_full.split(QLatin1Char('\n')))
+        lines += wrapped(paragraph, font(), width);
     if (lines.size() > fitting) {
         lines = lines.mid(0, fitting);
-        lines.last() = kEllipsis;
+        QString last = lines.last();
+        while (!last.isEmpty() && metrics.horizontalAdvance(last + kEllipsis) > width)
+            last.chop(1);
+        lines.last() = last + kEllipsis;
     }
-    for (QString& line : lines)
-        line = metrics.elidedText(line, Qt::ElideMiddle, width);
     setText(lines.join(QLatin1Char('\n')));
 }
 

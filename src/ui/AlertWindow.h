@@ -11,8 +11,8 @@
 
 class QToolButton;
 
-// A label that shows its plain text cut to fit: long lines elided in the middle,
-// lines beyond its height dropped with a last line "…".
+// A label that shows its plain text cut to fit: lines wrapped to its width, and
+// what goes beyond its height dropped, the last line shown ending in "…".
 class FittedTextLabel : public QLabel {
     Q_OBJECT
 public:

@@ -53,19 +53,23 @@ TEST_F(AlertWindowTest, OtherClientsTextIsShownAsPlainText) {
     EXPECT_EQ(header->text(), "<i>Петров</i>");
 }
 
-TEST_F(AlertWindowTest, LongTextIsElided) {
+TEST_F(AlertWindowTest, LongTextIsWrappedToTheWidthAndCutAtTheHeight) {
     QString lines;
     for (int i = 0; i < 40; ++i)
         lines += QStringLiteral("строка %1\n\r").arg(i);
-    AlertWindow* alert =
-        stack.show(QStringLiteral("h"), QString(2000, QLatin1Char('w')) + QStringLiteral("\n\r") + lines);
+    const QString path = QStringLiteral("\\Серверы\\Москва\\") + QString(300, QLatin1Char('w'));
+    AlertWindow* alert = stack.show(QStringLiteral("h"), path + QStringLiteral("\n\r") + lines);
     QTest::qWait(10);
-    const QString shown = shownMessage(alert);
-    const QStringList shownLines = shown.split(QLatin1Char('\n'));
-    EXPECT_LT(shownLines.first().size(), 200);
-    EXPECT_TRUE(shownLines.first().contains(QStringLiteral("…")));
-    EXPECT_LT(shownLines.size(), 42);
-    EXPECT_EQ(shownLines.last(), "…");
+    const auto* label = alert->findChild<QLabel*>(QStringLiteral("labelMessage"));
+    const QStringList shown = label->text().split(QLatin1Char('\n'));
+    const QFontMetrics metrics(label->font());
+    EXPECT_TRUE(shown.first().startsWith(QStringLiteral("\\Серверы\\Москва\\w")));
+    EXPECT_GT(shown.size(), 3) << "the long path wraps instead of running out of the window";
+    for (const QString& line : shown)
+        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+    EXPECT_LE(shown.size() * metrics.lineSpacing(), label->contentsRect().height());
+    EXPECT_TRUE(shown.last().endsWith(QStringLiteral("…")));
+    EXPECT_FALSE(label->text().contains(QStringLiteral("строка 39")));
 }
 
 TEST_F(AlertWindowTest, TakesNoFocus) {
@@ -147,7 +151,7 @@ TEST(ChangeAlerts, ThreePerCatchUpThenASummaryAndNoneWhenSwitchedOff) {
     showChangeAlerts(raised);
     const auto shown = alertStack().alerts();
     ASSERT_EQ(shown.size(), 4);
-    EXPECT_EQ(shownMessage(shown[0]), "Удалил объект \n\\0");
+    EXPECT_EQ(shownMessage(shown[0]), "Удалил объект\n\\0");
     EXPECT_EQ(shownMessage(shown[3]), "И ещё 2 изменения");
     alertStack().closeAll();
     gperShowEvents = false;
