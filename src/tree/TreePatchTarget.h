@@ -19,7 +19,9 @@ public:
     virtual bool isBelow(int id, int ancestorId) const = 0;
     // The node first, then every node below it.
     virtual QVector<int> subtreeOf(int id) const = 0;
-    // Every node whose path (a backslash, then the names from the top down) is path.
+    // A backslash, then the names from the top-level ancestor down (GetNodePath).
+    virtual QString pathOf(int id) const = 0;
+    // Every node whose path is path.
     virtual QVector<int> idsWithPath(const QString& path) const = 0;
 
     // Appends a node as the last child of parentId (0: at the end of the top level).

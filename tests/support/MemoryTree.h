@@ -102,7 +102,7 @@ public:
         return it == m_children.cend() ? none : *it;
     }
     int size() const { return static_cast<int>(m_nodes.size()); }
-    QString pathOf(int id) const {
+    QString pathOf(int id) const override {
         QString path;
         for (int at = id; at != 0; at = m_nodes[at].parent)
             path = QLatin1Char('\\') + m_nodes[at].text + path;

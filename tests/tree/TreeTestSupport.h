@@ -7,6 +7,7 @@
 #include "journal/TableLogs.h"
 #include "support/MemoryTree.h"
 #include "tree/TreeEditing.h"
+#include "tree/TreeEditor.h"
 #include "tree/TreePatcher.h"
 
 #include <QHash>
@@ -101,54 +102,26 @@ inline void expectNoOrphansOrCycles(RunDatabase& db) {
     }
 }
 
-// The operations as the window runs them: database first, its own tree next,
-// the journal last. Each returns the refusal text, empty when it went through.
+// The operations as the window runs them, returning the refusal text, empty when
+// the database let them through.
 struct Client {
     RunDatabase& db;
     testsupport::MemoryTree& tree;
     int user;
 
     QString create(int parentId, int* newId = nullptr) {
-        try {
-            const CreatedObject created = createObjectInBase(db, parentId);
-            tree.addChild(parentId, created.id, kNewObjectText, 0);
-            insertDataInLOGS(
-                db, creationRecord(user, created.id, parentId, kNewObjectText, tree.pathOf(created.id)));
-            if (newId)
-                *newId = created.id;
-            return {};
-        } catch (const TreeEditRefused& refused) {
-            return refused.text();
-        }
+        const TreeEditor::Outcome outcome = TreeEditor(db, tree, user).createObject(parentId);
+        if (newId)
+            *newId = outcome.id;
+        return outcome.refusal;
     }
-
     QString remove(int id) {
-        try {
-            const QString text = tree.textOf(id);
-            const QString path = tree.pathOf(id);
-            const QVector<int> deleted = deleteSubtreeInBase(db, id);
-            if (!removeDeletedSubtree(tree, id, deleted))
-                tree = testsupport::MemoryTree::fromTable(db);
-            if (!deleted.isEmpty())
-                insertDataInLOGS(db, deletionRecord(user, id, text, path));
-            return {};
-        } catch (const TreeEditRefused& refused) {
-            return refused.text();
-        }
+        const TreeEditor::Outcome outcome = TreeEditor(db, tree, user).deleteObject(id);
+        if (outcome.rebuildTree)
+            tree = testsupport::MemoryTree::fromTable(db);
+        return outcome.refusal;
     }
-
-    QString move(int id, int targetId) {
-        try {
-            const QString text = tree.textOf(id);
-            const QString before = tree.pathOf(id);
-            moveObjectInBase(db, id, targetId);
-            tree.moveToLastChild(id, targetId);
-            insertDataInLOGS(db, moveRecord(user, id, targetId, text, before, tree.pathOf(targetId)));
-            return {};
-        } catch (const TreeEditRefused& refused) {
-            return refused.text();
-        }
-    }
+    QString move(int id, int targetId) { return TreeEditor(db, tree, user).moveObject(id, targetId).refusal; }
 };
 
 } // namespace treetest
