@@ -29,6 +29,7 @@ extern int gperID_USER_DB;
 extern bool gperCopyPassToBufer;
 extern bool gperBrowserByDefaultBool;
 extern QString grepBrowserByDefaultPath;
+// Whether change alerts are shown (setting ShowEvents); trees are patched either way.
 extern bool gperShowEvents;
 extern int gperMONITOR;  // 0 first monitor, 1 second; -1 when not set
 extern int gperPOSITION; // 0 left edge, 1 right edge; -1 when not set

@@ -27,3 +27,12 @@ QString GetFIObyUser_ID(int perID) {
     query->last();
     return query->fieldByName(QStringLiteral("FIO")).asString();
 }
+
+QString GetFIObyUser_ID(RunDatabase& db, int perID) {
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(QStringLiteral("select * from USER_DB WHERE ID = :perID"));
+    query.setParam(QStringLiteral("perID"), perID);
+    query.open();
+    query.last();
+    return query.fieldByName(QStringLiteral("FIO")).asString();
+}

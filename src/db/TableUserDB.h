@@ -14,3 +14,7 @@ void insert_data_for_table_USER_DB(const QString& perFIO, const QString& perPASS
 std::unique_ptr<fb::Query> select_data_of_table_USER_DB();
 // FIO as stored (blank-padded to 50); empty when there is no such user.
 QString GetFIObyUser_ID(int perID);
+
+struct RunDatabase;
+// The same on a given attachment's read transaction.
+QString GetFIObyUser_ID(RunDatabase& db, int perID);

@@ -3,6 +3,10 @@
 #include "app/Connection.h"
 #include "app/RunDatabase.h"
 #include "fb/Query.h"
+#include "fb/Transaction.h"
+
+#include <QStringList>
+#include <algorithm>
 
 type_ParametersOfEvents gperParametersOfEventsUPDATE;
 
@@ -87,4 +91,113 @@ QVector<type_LogsEntry> ReadLogsAfter(int perID) {
         entries.append(entry);
     }
     return entries;
+}
+
+namespace {
+
+// Entries up to this size come inside the row, which saves the three round trips
+// of reading a BLOB; longer ones are read as the BLOB they are.
+const QString kEntryColumns = QStringLiteral(
+    "ID, PARAMETERS, case when octet_length(PARAMETERS) <= 8000 then cast(PARAMETERS as varchar(8000) "
+    "character set octets) end as INLINE_PARAMETERS");
+
+type_LogsEntry entryOfRow(const fb::Query& query) {
+    type_LogsEntry entry;
+    entry.ID = query.fieldByName(QStringLiteral("ID")).asInteger();
+    try {
+        const fb::Field inlined = query.fieldByName(QStringLiteral("INLINE_PARAMETERS"));
+        const QByteArray bytes =
+            inlined.isNull() ? query.fieldByName(QStringLiteral("PARAMETERS")).asBytes() : inlined.asBytes();
+        entry.ParametersOfEvents = deserializeChangeRecord(bytes);
+    } catch (const ChangeRecordError& error) {
+        entry.ReadError = error.text();
+    }
+    return entry;
+}
+
+QVector<type_LogsEntry> entriesOf(fb::Query& query) {
+    QVector<type_LogsEntry> entries;
+    for (; !query.eof(); query.next())
+        entries.append(entryOfRow(query));
+    return entries;
+}
+
+int singleInteger(RunDatabase& db, const QString& sql, qint64 parameter = 0) {
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(sql);
+    if (!query.paramNames().isEmpty())
+        query.setParamInt(QStringLiteral("perID"), parameter);
+    query.open();
+    return query.field(0).asInteger();
+}
+
+// An IN list small enough for one statement.
+constexpr int kIdsPerStatement = 500;
+
+QString idList(const QVector<int>& ids, qsizetype from, qsizetype count) {
+    QStringList parts;
+    for (qsizetype i = from; i < from + count; ++i)
+        parts << QString::number(ids[i]);
+    return parts.join(QLatin1Char(','));
+}
+
+} // namespace
+
+int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParametersOfEvents) {
+    fb::Transaction transaction(db.IBDatabase1);
+    fb::Query query(db.IBDatabase1, transaction);
+    query.setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS) returning ID"));
+    query.setParamBlob(QStringLiteral("perPARAMETERS"), serializeChangeRecord(perParametersOfEvents));
+    query.execSql();
+    const int id = query.fieldByName(QStringLiteral("ID")).asInteger();
+    transaction.commit();
+    return id;
+}
+
+int Last_ID_To_LOGS(RunDatabase& db) {
+    const qint64 lowerBound =
+        singleInteger(db, QStringLiteral("select gen_id(GEN_LOGS_ID, 0) from RDB$DATABASE")) -
+        kNewestIdWindow;
+    if (lowerBound > 0) {
+        if (const int newest =
+                singleInteger(db, QStringLiteral("select max(ID) from LOGS where ID > :perID"), lowerBound))
+            return newest;
+    }
+    return singleInteger(db, QStringLiteral("select max(ID) from LOGS"));
+}
+
+QVector<type_LogsEntry> ReadLogsAfter(RunDatabase& db, int perID, int perLimit) {
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(QStringLiteral("select first :perLIMIT %1 from LOGS where ID > :perID order by ID")
+                     .arg(kEntryColumns));
+    query.setParamInt(QStringLiteral("perLIMIT"), perLimit);
+    query.setParamInt(QStringLiteral("perID"), perID);
+    query.open();
+    return entriesOf(query);
+}
+
+QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids) {
+    QVector<type_LogsEntry> entries;
+    for (qsizetype from = 0; from < ids.size(); from += kIdsPerStatement) {
+        const qsizetype count = qMin<qsizetype>(kIdsPerStatement, ids.size() - from);
+        fb::Query query(db.IBDatabase1, db.IBTransaction1);
+        // The list holds only decimal numbers.
+        query.setSql(QStringLiteral("select %1 from LOGS where ID in (%2) order by ID")
+                         .arg(kEntryColumns, idList(ids, from, count)));
+        query.open();
+        entries += entriesOf(query);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const type_LogsEntry& a, const type_LogsEntry& b) { return a.ID < b.ID; });
+    return entries;
+}
+
+int CountLogsAfter(RunDatabase& db, int perID, int perCap) {
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(QStringLiteral(
+        "select count(*) from (select first :perCAP ID from LOGS where ID > :perID order by ID)"));
+    query.setParamInt(QStringLiteral("perCAP"), perCap);
+    query.setParamInt(QStringLiteral("perID"), perID);
+    query.open();
+    return query.field(0).asInteger();
 }

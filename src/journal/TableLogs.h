@@ -28,3 +28,19 @@ type_ParametersOfEvents GetBLOBFromLogsTable(int perID);
 // Every entry with an ID above perID, oldest first. A corrupted entry does not stop
 // the others: it comes back with its ReadError set.
 QVector<type_LogsEntry> ReadLogsAfter(int perID);
+
+struct RunDatabase;
+
+// The same statements on a given attachment, for code that serves one of several
+// clients. Reads run in its read transaction; the insert runs in a transaction of
+// its own, so open result sets of IBTransaction2 stay open.
+
+// Journals one change and commits it; returns the new entry's ID.
+int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParametersOfEvents);
+int Last_ID_To_LOGS(RunDatabase& db);
+// At most perLimit entries with an ID above perID, oldest first, read by key range.
+QVector<type_LogsEntry> ReadLogsAfter(RunDatabase& db, int perID, int perLimit);
+// The entries among these IDs that exist, oldest first.
+QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids);
+// How many entries lie above perID, counting no further than perCap.
+int CountLogsAfter(RunDatabase& db, int perID, int perCap);

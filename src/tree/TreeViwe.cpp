@@ -30,8 +30,9 @@ const QString kMoveObject = QStringLiteral("UPDATE TREETABLE SET ID_PARENT =    
 
 const QString kDeleteObjectPrefix = QStringLiteral("DELETE FROM treetable WHERE treetable.id=");
 
-const QString kChildrenByPosition =
-    QStringLiteral("SELECT * FROM treetable WHERE id_parent = :perID_PARENT ORDER BY POSITION_ ASC");
+// The last row by POSITION_ holds the highest position: read only that value.
+const QString kLastPosition =
+    QStringLiteral("select max(POSITION_) from TREETABLE where ID_PARENT = :perID_PARENT");
 
 void insertRow(const QString& sql, int id, int idParent, const QString& text, int position) {
     auto query = my_initialization_TIBQuery_insert();
@@ -109,9 +110,8 @@ void Delet_Item_for_table_TREETABLE(int IDparent) {
 
 int FindLastNumberPositionNode(int perID_PARENT) {
     auto query = my_initialization_TIBQuery();
-    query->setSql(kChildrenByPosition);
+    query->setSql(kLastPosition);
     query->setParamInt(QStringLiteral("perID_PARENT"), perID_PARENT);
     query->open();
-    query->last();
-    return query->eof() ? 0 : query->fieldByName(QStringLiteral("POSITION_")).asInteger();
+    return query->field(0).asInteger();
 }
