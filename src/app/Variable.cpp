@@ -5,6 +5,13 @@
 type_StuctureIniFile ConfIniFile;
 QVector<type_USER_DB> mas_USER_DB;
 int gperID_USER_DB = 0;
+bool gperCopyPassToBufer = false;
+bool gperBrowserByDefaultBool = false;
+QString grepBrowserByDefaultPath;
+bool gperShowEvents = false;
+int gperMONITOR = 0;
+int gperPOSITION = 0;
+QString gperNeedToRestartProgramm;
 
 namespace {
 
