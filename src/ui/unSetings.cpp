@@ -10,6 +10,7 @@
 #include "ui/TextRules.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -39,6 +40,13 @@ TfmSetings::TfmSetings(SetingsHost& host, Dialogs& dialogs)
 TfmSetings::~TfmSetings() {
     if (fmSetings == this)
         fmSetings = nullptr;
+}
+
+// Closed means gone for the settings button, although the object itself goes later.
+void TfmSetings::closeEvent(QCloseEvent* event) {
+    if (fmSetings == this)
+        fmSetings = nullptr;
+    QWidget::closeEvent(event);
 }
 
 TfmSetings* TfmSetings::showSettings(SetingsHost& host, Dialogs& dialogs) {

@@ -61,6 +61,9 @@ public:
     void Button2Click();
     void BitBtn4Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildWindow();
     QWidget* buildConnectionTab();
