@@ -210,19 +210,24 @@ int TfmKeysCase::addItemsToListbox(int perID) {
     // Filling the list is not a user's choice: the fields keep what they show.
     const QSignalBlocker blocker(listboxKeys);
     masLOGINPASS = loaded;
-    listboxKeys->clear();
+    QStringList names;
     int largest = 0;
     int largestIndex = 0;
+    int selected = -1;
     for (int i = 0; i + 1 < masLOGINPASS.size(); ++i) {
         const masLOGIN_PASS& entry = masLOGINPASS[i];
-        listboxKeys->addItem(entry.name);
+        names.append(entry.name);
         if (entry.id > largest) {
             largest = entry.id;
             largestIndex = i;
         }
         if (perID >= 0 && entry.id == perID)
-            listboxKeys->setCurrentRow(i);
+            selected = i;
     }
+    listboxKeys->clear();
+    listboxKeys->addItems(names);
+    if (selected >= 0)
+        listboxKeys->setCurrentRow(selected);
     return largestIndex;
 }
 
