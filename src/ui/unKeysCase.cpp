@@ -51,6 +51,7 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QIcon& icon,
 QGroupBox* groupAround(const QString& caption, QWidget* parent, std::initializer_list<QWidget*> widgets) {
     auto* group = new QGroupBox(caption, parent);
     auto* layout = new QHBoxLayout(group);
+    layout->setContentsMargins(6, 2, 6, 4);
     for (QWidget* widget : widgets)
         layout->addWidget(widget);
     return group;
@@ -119,7 +120,7 @@ void TfmKeysCase::buildWindow() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildKeySetGroup(), 1); // the list takes what a resize gives
-    layout->addWidget(buildFieldsGroup());
+    layout->addWidget(buildFields());
     layout->addLayout(buttons);
 
     connectHandlers();
@@ -132,12 +133,12 @@ QGroupBox* TfmKeysCase::buildKeySetGroup() {
     return groupAround(QStringLiteral("Набор ключей"), this, {listboxKeys});
 }
 
-QGroupBox* TfmKeysCase::buildFieldsGroup() {
-    auto* fields = new QGroupBox(this);
+QWidget* TfmKeysCase::buildFields() {
+    auto* fields = new QWidget(this);
     listServers = named(new QListWidget(fields), "listServers");
     listServers->setSelectionMode(QAbstractItemView::NoSelection);
     listServers->setFocusPolicy(Qt::NoFocus);
-    listServers->setFixedHeight(110);
+    listServers->setFixedHeight(90);
     listServers->setAccessibleName(QStringLiteral("Сервера где используется данный ключ"));
 
     editName = named(new QLineEdit(fields), "editName");
@@ -164,7 +165,6 @@ QGroupBox* TfmKeysCase::buildFieldsGroup() {
     layout->addWidget(groupAround(QStringLiteral("Логин"), fields, {editLogin}));
     layout->addWidget(groupAround(QStringLiteral("Пароль"), fields, {editPassword, BtnShowPass}));
     layout->addWidget(CheckPersonal);
-    fields->setFlat(true);
     return fields;
 }
 

@@ -68,7 +68,7 @@ protected:
 private:
     void buildWindow();
     QGroupBox* buildKeySetGroup();
-    QGroupBox* buildFieldsGroup();
+    QWidget* buildFields();
     void connectHandlers();
     void centreOnScreen();
 

@@ -42,6 +42,7 @@ QPushButton* folderButton(QWidget* parent, const char* name, const QString& what
     auto* button = named(new QPushButton(parent), name);
     button->setIcon(pictureFolder());
     button->setIconSize(QSize(16, 16));
+    button->setFixedSize(28, 24);
     button->setToolTip(what);
     button->setAccessibleName(what);
     return button;
@@ -78,6 +79,8 @@ void TfmSetings::buildWindow() {
     resize(642, 476);
 
     PageControl1 = named(new QTabWidget(this), "PageControl1");
+    // All six captions fit the window's width without scroll arrows.
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 7px; }"));
     PageControl1->addTab(buildConnectionTab(), QStringLiteral("Подключение к БД"));
     PageControl1->addTab(buildUpdatesTab(), QStringLiteral("Обновления"));
     PageControl1->addTab(buildNewUserTab(), QStringLiteral("Создание пользователей"));
