@@ -32,6 +32,7 @@ public:
     void restartRequestChanged() override {}
     void reloadAndSelectKeySet(int) override {}
     void setMainWindowEnabled(bool) override {}
+    QWidget* mainWindow() override { return nullptr; }
 };
 
 void settle(int ms) {

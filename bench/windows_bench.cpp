@@ -37,6 +37,7 @@ public:
     void restartRequestChanged() override {}
     void reloadAndSelectKeySet(int) override {}
     void setMainWindowEnabled(bool) override {}
+    QWidget* mainWindow() override { return nullptr; }
 };
 
 QuietDialogs dialogs;

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -48,4 +49,13 @@ void POSITION_FORM_ON_MONITOR(QWidget* form, int perMONITOR, int perPOSITION) {
     const int decorationHeight = frame.height() - form->height();
     form->move(placed.topLeft());
     form->resize(form->width(), placed.height() - decorationHeight);
+}
+
+void keepAbove(QWidget* window, QWidget* owner) {
+    if (!window || !owner)
+        return;
+    window->winId(); // makes the native window, so that it has a handle
+    owner->winId();
+    if (window->windowHandle() && owner->windowHandle())
+        window->windowHandle()->setTransientParent(owner->windowHandle());
 }

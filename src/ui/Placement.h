@@ -25,3 +25,7 @@ QList<MonitorArea> currentMonitors();
 
 // Places form's outer frame as placedFrame says, with the monitors as they are now.
 void POSITION_FORM_ON_MONITOR(QWidget* form, int perMONITOR, int perPOSITION);
+
+// Keeps window above owner as the window manager stacks them, without making it a
+// child widget: a child would be disabled with its owner. Nothing when owner is null.
+void keepAbove(QWidget* window, QWidget* owner);

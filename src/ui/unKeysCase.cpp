@@ -8,6 +8,7 @@
 #include "fb/Query.h"
 #include "ui/ButtonPictures.h"
 #include "ui/Dialogs.h"
+#include "ui/Placement.h"
 #include "ui/TextRules.h"
 
 #include <QCheckBox>
@@ -83,6 +84,7 @@ TfmKeysCase::~TfmKeysCase() {
 TfmKeysCase* TfmKeysCase::open(KeysCaseHost& host, Dialogs& dialogs, int currentKeySetId) {
     auto* window = new TfmKeysCase(host, dialogs);
     window->m_openedWithId = currentKeySetId;
+    keepAbove(window, host.mainWindow());
     window->show();
     host.setMainWindowEnabled(false);
     window->guarded([window, currentKeySetId] { window->addItemsToListbox(currentKeySetId); });

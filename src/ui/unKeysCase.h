@@ -19,6 +19,9 @@ public:
     virtual void reloadAndSelectKeySet(int keySetId) = 0;
     // The main window takes no input while the manager exists.
     virtual void setMainWindowEnabled(bool enabled) = 0;
+    // The main window itself (nullptr: none shown), which the manager stays above:
+    // the main window may be set to stay on top of all windows.
+    virtual QWidget* mainWindow() = 0;
 };
 
 // One entry of the manager's list.

@@ -5,6 +5,7 @@
 #include "app/Variable.h"
 #include "fb/Error.h"
 #include "ui/Dialogs.h"
+#include "ui/Placement.h"
 #include "ui/SetingsRules.h"
 #include "ui/SignIn.h"
 #include "ui/TextRules.h"
@@ -50,7 +51,11 @@ void TfmSetings::closeEvent(QCloseEvent* event) {
 }
 
 TfmSetings* TfmSetings::showSettings(SetingsHost& host, Dialogs& dialogs) {
-    TfmSetings* window = fmSetings ? fmSetings : new TfmSetings(host, dialogs);
+    TfmSetings* window = fmSetings;
+    if (!window) {
+        window = new TfmSetings(host, dialogs);
+        keepAbove(window, host.mainWindow());
+    }
     window->show();
     if (window->isMinimized())
         window->showNormal();

@@ -36,6 +36,9 @@ public:
     virtual void removeHotkey() = 0;
     // gperNeedToRestartProgramm has changed: show it in the status bar.
     virtual void restartRequestChanged() = 0;
+    // The main window itself (nullptr: none shown), which the settings window stays
+    // above: the main window may be set to stay on top of all windows.
+    virtual QWidget* mainWindow() = 0;
 };
 
 // "Настройки": config.ini's connection, look and functions, the program's users and

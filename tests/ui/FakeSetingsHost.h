@@ -40,6 +40,7 @@ public:
     void installHotkey() override { hotkey << true; }
     void removeHotkey() override { hotkey << false; }
     void restartRequestChanged() override { ++restartRequests; }
+    QWidget* mainWindow() override { return &window; }
 
     bool untouched() const {
         return onTop.isEmpty() && placements.isEmpty() && watchers == 0 && hotkey.isEmpty() &&

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
@@ -49,6 +50,7 @@ public:
         comboIndex = keySetId > 0 ? static_cast<int>(keySetIds.indexOf(keySetId)) : -1;
     }
     void setMainWindowEnabled(bool enabled) override { window.setEnabled(enabled); }
+    QWidget* mainWindow() override { return &window; }
 
     // Saving the object stores its key-set fields: a new key set when none is
     // current, else an update of the current one.
@@ -224,6 +226,9 @@ TEST_F(KeysCaseWindow, OpensWithTheMainWindowsKeySetSelectedAndTheMainWindowDisa
     EXPECT_EQ(manager->parentWidget(), nullptr);
     EXPECT_TRUE(manager->isEnabled());
     EXPECT_TRUE(control<QPushButton>("BitSave")->isEnabled());
+    // Stacked above the main window, which may stay on top of everything.
+    ASSERT_NE(manager->windowHandle(), nullptr);
+    EXPECT_EQ(manager->windowHandle()->transientParent(), host.window.windowHandle());
 }
 
 TEST_F(KeysCaseWindow, OpeningWithoutACurrentKeySetSelectsNothing) {

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -178,6 +179,9 @@ TEST_F(SettingsWindow, SixTabsInOrderOpeningOnTheFirst) {
         EXPECT_EQ(pages->tabText(i), QString::fromUtf8(tabs[i].second));
     }
     EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(window->parentWidget(), nullptr);
+    ASSERT_NE(window->windowHandle(), nullptr);
+    EXPECT_EQ(window->windowHandle()->transientParent(), host.window.windowHandle());
 }
 
 TEST_F(SettingsWindow, ControlsCarryTheirCaptions) {
