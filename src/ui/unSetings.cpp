@@ -43,11 +43,16 @@ TfmSetings::~TfmSetings() {
         fmSetings = nullptr;
 }
 
-// Closed means gone for the settings button, although the object itself goes later.
 void TfmSetings::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+// Closed means gone for the settings button, although the object itself goes later;
+// the next opening reads config.ini afresh.
+void TfmSetings::FormClose() {
     if (fmSetings == this)
         fmSetings = nullptr;
-    QWidget::closeEvent(event);
 }
 
 TfmSetings* TfmSetings::showSettings(SetingsHost& host, Dialogs& dialogs) {

@@ -54,6 +54,7 @@ public:
     static TfmSetings* showSettings(SetingsHost& host, Dialogs& dialogs);
 
     void FormCreate();
+    void FormClose();
     void BitBtn1Click();
     void BitBtn2Click();
     void BitBtn8Click();
