@@ -23,6 +23,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
+TfmKeysCase* fmKeysCase = nullptr;
+
 namespace {
 
 // Column widths of LOGIN_PASS: NAME CHAR(150), LOGIN and PASS CHAR(50).
@@ -71,11 +73,14 @@ TfmKeysCase::TfmKeysCase(KeysCaseHost& host, Dialogs& dialogs)
     : QWidget(nullptr, Qt::Window), m_host(host), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("fmKeysCase"));
     setAttribute(Qt::WA_DeleteOnClose);
+    fmKeysCase = this;
     buildWindow();
     FormCreate();
 }
 
 TfmKeysCase::~TfmKeysCase() {
+    if (fmKeysCase == this)
+        fmKeysCase = nullptr;
     // Destroyed without a close (the program ends): the main window must not stay dead.
     if (!m_closed)
         m_host.setMainWindowEnabled(true);
@@ -370,6 +375,8 @@ void TfmKeysCase::FormClose() {
     if (m_closed)
         return;
     m_closed = true;
+    if (fmKeysCase == this)
+        fmKeysCase = nullptr;
     // First, so that a failing reload cannot leave the main window without input.
     m_host.setMainWindowEnabled(true);
     BeforeCloseForm(m_handOverIndex);

@@ -105,5 +105,8 @@ private:
     QPushButton* BitSave = nullptr;
 };
 
+// The open manager, if any.
+extern TfmKeysCase* fmKeysCase;
+
 inline const QString kKeySetDeletedByOther = QStringLiteral("Набор ключей удалён другим пользователем");
 inline const QString kDeleteQuestion = QStringLiteral("Удалить?");

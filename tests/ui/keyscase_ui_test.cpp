@@ -496,10 +496,12 @@ TEST_F(KeysCaseWindow, CloseBoxReEnablesTheMainWindowAndKeepsItsKeySetCurrent) {
     const int current =
         addKeySet(QStringLiteral("Админ"), QStringLiteral("root"), QStringLiteral("2"), kAdmin);
     open(current);
+    EXPECT_EQ(fmKeysCase, manager.data());
     ASSERT_FALSE(host.window.isEnabled());
     manager->close();
     processDeletes();
     EXPECT_TRUE(manager.isNull());
+    EXPECT_EQ(fmKeysCase, nullptr);
     EXPECT_TRUE(host.window.isEnabled());
     EXPECT_EQ(host.handOvers, QList<int>{current});
     EXPECT_EQ(host.comboIndex, 1);
