@@ -75,7 +75,9 @@ public:
     QStringList errors;
     Answer askWarning(QWidget*, const QString&) override { return Answer::Yes; }
     void showError(QWidget*, const QString& text) override { errors << text; }
+    void showInfo(QWidget*, const QString&) override {}
     QString openFileName(QWidget*) override { return {}; }
+    QString folderName(QWidget*) override { return {}; }
     void exitProcess(int) override {}
 };
 

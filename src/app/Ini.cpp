@@ -53,15 +53,48 @@ void replaceContent(const QString& path, const QByteArray& content) {
         throw unableToWrite(path);
 }
 
-void writeValue(const QString& perUnit, const QString& perKey, const QByteArray& value) {
-    const QString path = configFilePath();
-    const QString reason = ini::unstorableReason(perUnit, perKey, value);
-    if (!reason.isEmpty())
-        throw fb::Error(QStringLiteral("Cannot store in %1: %2").arg(QDir::toNativeSeparators(path), reason));
-    replaceContent(path, ini::withValue(existingContent(path), perUnit, perKey, value));
+// Why a value cannot be stored so that a read gives it back; empty when it can.
+QString unreadableReason(const QString& perUnit, const QString& perKey, const QString& text,
+                         const QByteArray& value) {
+    if (!fb::fitsCp1251(text))
+        return QStringLiteral("the value of key %1 in section %2 holds characters that code page 1251 lacks")
+            .arg(perKey, perUnit);
+    if (value.size() > kMaxValueLength)
+        return QStringLiteral("the value of key %1 in section %2 is longer than %3 characters")
+            .arg(perKey, perUnit)
+            .arg(kMaxValueLength);
+    return ini::unstorableReason(perUnit, perKey, value);
 }
 
 } // namespace
+
+void IniBatch::str(const QString& perUnit, const QString& perKey, const QString& perParam) {
+    m_entries.append({perUnit, perKey, perParam, fb::toCp1251(perParam)});
+}
+
+void IniBatch::integer(const QString& perUnit, const QString& perKey, int perParam) {
+    const QByteArray value = QByteArray::number(perParam);
+    m_entries.append({perUnit, perKey, QString::fromLatin1(value), value});
+}
+
+void IniBatch::boolean(const QString& perUnit, const QString& perKey, bool perParam) {
+    const QByteArray value = perParam ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
+    m_entries.append({perUnit, perKey, QString::fromLatin1(value), value});
+}
+
+void IniBatch::write() const {
+    const QString path = configFilePath();
+    for (const Entry& entry : m_entries) {
+        const QString reason = unreadableReason(entry.unit, entry.key, entry.text, entry.value);
+        if (!reason.isEmpty())
+            throw fb::Error(
+                QStringLiteral("Cannot store in %1: %2").arg(QDir::toNativeSeparators(path), reason));
+    }
+    QByteArray content = existingContent(path);
+    for (const Entry& entry : m_entries)
+        content = ini::withValue(content, entry.unit, entry.key, entry.value);
+    replaceContent(path, content);
+}
 
 QString configFilePath() {
     const QString& folder = configFolderOverride();
@@ -90,13 +123,19 @@ bool Read_ini_bool(const QString& perUnit, const QString& perKey) {
 }
 
 void Write_ini_str(const QString& perUnit, const QString& perKey, const QString& perParam) {
-    writeValue(perUnit, perKey, fb::toCp1251(perParam));
+    IniBatch batch;
+    batch.str(perUnit, perKey, perParam);
+    batch.write();
 }
 
 void Write_ini_int(const QString& perUnit, const QString& perKey, int perParam) {
-    writeValue(perUnit, perKey, QByteArray::number(perParam));
+    IniBatch batch;
+    batch.integer(perUnit, perKey, perParam);
+    batch.write();
 }
 
 void Write_ini_bool(const QString& perUnit, const QString& perKey, bool perParam) {
-    writeValue(perUnit, perKey, perParam ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
+    IniBatch batch;
+    batch.boolean(perUnit, perKey, perParam);
+    batch.write();
 }

@@ -27,8 +27,16 @@ void QtDialogs::showError(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
 }
 
+void QtDialogs::showInfo(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+}
+
 QString QtDialogs::openFileName(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent);
+}
+
+QString QtDialogs::folderName(QWidget* parent) {
+    return QFileDialog::getExistingDirectory(parent);
 }
 
 void QtDialogs::exitProcess(int exitCode) {

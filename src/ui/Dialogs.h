@@ -16,8 +16,12 @@ public:
     virtual Answer askWarning(QWidget* parent, const QString& text) = 0;
     // An error box with the error's own text.
     virtual void showError(QWidget* parent, const QString& text) = 0;
+    // A plain information box with one OK button.
+    virtual void showInfo(QWidget* parent, const QString& text) = 0;
     // An open-file dialog without a filter; empty text when cancelled.
     virtual QString openFileName(QWidget* parent) = 0;
+    // A dialog choosing an existing folder; empty text when cancelled.
+    virtual QString folderName(QWidget* parent) = 0;
     // Ends the process at once. A fake may return; callers stop what they do then.
     virtual void exitProcess(int exitCode) = 0;
 };
@@ -27,7 +31,9 @@ class QtDialogs : public Dialogs {
 public:
     Answer askWarning(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
+    void showInfo(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent) override;
+    QString folderName(QWidget* parent) override;
     void exitProcess(int exitCode) override;
 };
 

@@ -12,8 +12,10 @@ class FakeDialogs : public Dialogs {
 public:
     std::deque<Answer> answers; // next answers; an empty queue answers "closed"
     QString nextFileName;       // empty: the dialog was cancelled
+    QString nextFolderName;     // empty: the dialog was cancelled
     QStringList questions;
     QStringList errors;
+    QStringList infos;
     std::optional<int> exitCode;
 
     Answer askWarning(QWidget*, const QString& text) override {
@@ -25,6 +27,8 @@ public:
         return answer;
     }
     void showError(QWidget*, const QString& text) override { errors << text; }
+    void showInfo(QWidget*, const QString& text) override { infos << text; }
     QString openFileName(QWidget*) override { return nextFileName; }
+    QString folderName(QWidget*) override { return nextFolderName; }
     void exitProcess(int code) override { exitCode = code; }
 };

@@ -53,3 +53,21 @@ TEST(WarningQuestion, ShowsOnlyYesAndNo) {
     ask();
     EXPECT_TRUE(onlyTwoVisible);
 }
+
+TEST(InformationBox, ShowsTheTextWithOneOkButton) {
+    QString shownText;
+    int visibleButtons = 0;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenBoxOpens([&](QMessageBox& box) {
+        shownText = box.text();
+        icon = box.icon();
+        for (QAbstractButton* button : box.buttons())
+            visibleButtons += button->isVisible() ? 1 : 0;
+        box.button(QMessageBox::Ok)->click();
+    });
+    QtDialogs dialogs;
+    dialogs.showInfo(nullptr, QStringLiteral("Пароль изменен"));
+    EXPECT_EQ(shownText, QStringLiteral("Пароль изменен"));
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(visibleButtons, 1);
+}
