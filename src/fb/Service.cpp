@@ -29,13 +29,15 @@ QByteArray bufferOf(ThrowStatusWrapper* status, IXpbBuilder* builder) {
 // The strings of this attachment and of its jobs travel as UTF-8, marked as such:
 // the server turns file names into those of its own file system, whichever
 // system that is.
-QByteArray attachBlock(const QString& user, const QString& password) {
+QByteArray attachBlock(const QString& user, const QString& password, int connectTimeoutSeconds) {
     return detail::call([&](ThrowStatusWrapper* status) {
         detail::Ref<IXpbBuilder> spb(
             detail::util()->getXpbBuilder(status, IXpbBuilder::SPB_ATTACH, nullptr, 0));
         spb->insertTag(status, isc_spb_utf8_filename);
         spb->insertString(status, isc_spb_user_name, user.toUtf8().constData());
         spb->insertString(status, isc_spb_password, password.toUtf8().constData());
+        if (connectTimeoutSeconds > 0)
+            spb->insertInt(status, isc_spb_connect_timeout, connectTimeoutSeconds);
         return bufferOf(status, spb.get());
     });
 }
@@ -95,9 +97,10 @@ bool Service::attached() const {
     return static_cast<bool>(m_handle->service);
 }
 
-void Service::attach(const QString& host, const QString& user, const QString& password) {
+void Service::attach(const QString& host, const QString& user, const QString& password,
+                     int connectTimeoutSeconds) {
     detach();
-    const QByteArray spb = attachBlock(user, password);
+    const QByteArray spb = attachBlock(user, password, connectTimeoutSeconds);
     const QByteArray name = toCp1251(host.trimmed() + QStringLiteral(":service_mgr"));
     detail::call([&](ThrowStatusWrapper* status) {
         m_handle->service.reset(detail::provider()->attachServiceManager(

@@ -26,7 +26,9 @@ public:
     Service& operator=(const Service&) = delete;
 
     // Fails with the server's text (unreachable host, wrong login or password).
-    void attach(const QString& host, const QString& user, const QString& password);
+    // connectTimeoutSeconds > 0 bounds the wait for an unreachable host.
+    void attach(const QString& host, const QString& user, const QString& password,
+                int connectTimeoutSeconds = 0);
     void detach();
     bool attached() const;
 
