@@ -82,9 +82,9 @@ struct RestoreRequest {
 };
 
 struct RestorePlan {
-    QString backupFile;  // server path
-    QString database;    // server path
-    QString refusal;     // non-empty: nothing may start, show this
+    QString backupFile; // server path
+    QString database;   // server path
+    QString refusal;    // non-empty: nothing may start, show this
 };
 
 // Checks a restore before anything starts: a bare backup name, both folders,

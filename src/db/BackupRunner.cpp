@@ -42,7 +42,8 @@ bool BackupRunner::start(const ServiceJob& job) {
         const Outcome outcome = run(
             job,
             [this](const QString& text) {
-                QMetaObject::invokeMethod(this, [this, text] { emit line(text); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, text] { emit line(text); }, Qt::QueuedConnection);
             },
             *stopFlag);
         QMetaObject::invokeMethod(

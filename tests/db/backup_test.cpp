@@ -71,7 +71,8 @@ TEST(ServerPaths, SeparatorFollowsTheFolder) {
               QStringLiteral("C:\\Tools\\backup\\a.fdk"));
     EXPECT_EQ(joinServerPath(QStringLiteral("C:\\Tools\\backup\\"), QStringLiteral("a.fdk")),
               QStringLiteral("C:\\Tools\\backup\\a.fdk"));
-    EXPECT_EQ(joinServerPath(QStringLiteral("D:/db"), QStringLiteral("a.fdk")), QStringLiteral("D:/db/a.fdk"));
+    EXPECT_EQ(joinServerPath(QStringLiteral("D:/db"), QStringLiteral("a.fdk")),
+              QStringLiteral("D:/db/a.fdk"));
 }
 
 TEST(ServerPaths, DatabaseNameSplitsIntoHostAndPath) {
@@ -99,7 +100,8 @@ TEST(ServerPaths, LocalServerNames) {
 TEST(ServerPaths, SameDatabaseAfterNormalising) {
     const ServerPath connected{QStringLiteral("127.0.0.1"), QStringLiteral("/var/db/base.fdb")};
     EXPECT_TRUE(sameDatabase(connected, {QStringLiteral("localhost"), QStringLiteral("/var/db/./base.fdb")}));
-    EXPECT_TRUE(sameDatabase(connected, {QStringLiteral("127.0.0.1"), QStringLiteral("/var//db/x/../base.fdb")}));
+    EXPECT_TRUE(
+        sameDatabase(connected, {QStringLiteral("127.0.0.1"), QStringLiteral("/var//db/x/../base.fdb")}));
     EXPECT_FALSE(sameDatabase(connected, {QStringLiteral("127.0.0.1"), QStringLiteral("/var/db/Base.fdb")}));
     EXPECT_FALSE(sameDatabase(connected, {QStringLiteral("192.0.2.7"), QStringLiteral("/var/db/base.fdb")}));
 
@@ -147,10 +149,10 @@ TEST(BackupFolders, ListShowsEveryFdkFileInNtfsOrder) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.fdk")));
 
     // Upper-cased, '_' (0x5F) sorts after the letters, unlike a lower-cased order.
-    const QStringList expected = {QStringLiteral(".hidden.fdk"), QStringLiteral("A.FDK"),
-                                  QStringLiteral("b.fdk"),       QStringLiteral("backupA.fdk"),
+    const QStringList expected = {QStringLiteral(".hidden.fdk"),  QStringLiteral("A.FDK"),
+                                  QStringLiteral("b.fdk"),        QStringLiteral("backupA.fdk"),
                                   QStringLiteral("backup_1.fdk"), QStringLiteral("c.Fdk"),
-                                  QStringLiteral("Б.fdk"),       QStringLiteral("я.fdk")};
+                                  QStringLiteral("Б.fdk"),        QStringLiteral("я.fdk")};
     EXPECT_EQ(LoadListofBackupFiles(dir.path()), expected);
     EXPECT_EQ(LoadListofBackupFiles(dir.path() + QStringLiteral("/")), expected);
     EXPECT_TRUE(LoadListofBackupFiles(dir.filePath(QStringLiteral("missing"))).isEmpty());
@@ -208,5 +210,6 @@ TEST(RestorePlanning, OnlyYesReplacesAnExistingTarget) {
     EXPECT_EQ(restoreStartFor(true, no), RestoreStart::Nothing);
     EXPECT_EQ(restoreStartFor(true, {}), RestoreStart::Nothing);
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(replaceQuestion(QStringLiteral("/r/a.fdb")), QStringLiteral("Файл /r/a.fdb уже существует. Заменить?"));
+    EXPECT_EQ(replaceQuestion(QStringLiteral("/r/a.fdb")),
+              QStringLiteral("Файл /r/a.fdb уже существует. Заменить?"));
 }
