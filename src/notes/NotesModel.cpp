@@ -1,5 +1,6 @@
 #include "notes/NotesModel.h"
 
+#include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -89,14 +90,26 @@ NotesModel notesModelOf(const QTextDocument& document) {
     const double defaultPoints = document.defaultFont().pointSizeF();
     const int defaultHalfPoints = defaultPoints > 0 ? static_cast<int>(std::lround(defaultPoints * 2)) : 0;
     NotesModel model;
+    // A document holds few distinct formats; read each one once.
+    QHash<int, std::optional<NotesRun>> formats;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         NotesParagraph paragraph;
         paragraph.align = alignOf(block.blockFormat().alignment());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid() || fragment.charFormat().isImageFormat())
+            if (!fragment.isValid())
                 continue;
-            NotesRun run = formatOf(fragment.charFormat(), defaultHalfPoints);
+            auto known = formats.find(fragment.charFormatIndex());
+            if (known == formats.end()) {
+                const QTextCharFormat f = fragment.charFormat();
+                known = formats.insert(fragment.charFormatIndex(),
+                                       f.isImageFormat()
+                                           ? std::nullopt
+                                           : std::optional<NotesRun>(formatOf(f, defaultHalfPoints)));
+            }
+            if (!known.value())
+                continue;
+            NotesRun run = *known.value();
             run.text = fragment.text();
             run.text.remove(QChar::ObjectReplacementCharacter);
             appendRun(paragraph, run);
@@ -109,11 +122,25 @@ NotesModel notesModelOf(const QTextDocument& document) {
 }
 
 void insertNotesModel(QTextCursor& cursor, const NotesModel& model) {
+    // Runs repeat a handful of formats: build each QTextCharFormat once.
+    QVector<std::pair<NotesRun, QTextCharFormat>> formats;
+    const auto formatFor = [&](const NotesRun& run) -> QTextCharFormat {
+        for (const auto& [key, format] : formats) {
+            if (key.sameFormat(run))
+                return format;
+        }
+        if (formats.size() >= 64)
+            return charFormatOf(run);
+        NotesRun key = run;
+        key.text.clear();
+        formats.append({key, charFormatOf(run)});
+        return formats.last().second;
+    };
     for (qsizetype i = 0; i < model.size(); ++i) {
         if (i > 0)
             cursor.insertBlock(blockFormatOf(model.at(i).align), QTextCharFormat());
         for (const NotesRun& run : model.at(i).runs)
-            cursor.insertText(run.text, charFormatOf(run));
+            cursor.insertText(run.text, formatFor(run));
     }
 }
 

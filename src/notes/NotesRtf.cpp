@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -229,6 +231,189 @@ private:
     bool m_delimit = false;
 };
 
+// --- control words ----------------------------------------------------------------
+
+enum class Word {
+    Unknown,
+    Bin,
+    // paragraphs
+    Par,
+    Pard,
+    Ql,
+    Qc,
+    Qr,
+    Qj,
+    // characters
+    Plain,
+    B,
+    I,
+    Ul,
+    UlNone,
+    Strike,
+    Cf,
+    Fs,
+    F,
+    U,
+    Uc,
+    Tab,
+    Line,
+    Emdash,
+    Endash,
+    Bullet,
+    Lquote,
+    Rquote,
+    Ldblquote,
+    Rdblquote,
+    // document
+    Deff,
+    Ansicpg,
+    Fonttbl,
+    Colortbl,
+    Fcharset,
+    Red,
+    Green,
+    Blue,
+    FontSubgroup,
+    // groups whose text is not notes text
+    Skipped,
+    Beyond,
+    // what we drop: formatting beyond the subset
+    Cell,
+    Row,
+    TableWord,
+    Highlight,
+    SuperSub,
+    UpDown,
+    Indent,
+    List,
+};
+
+Word wordOf(std::string_view name) {
+    static const std::unordered_map<std::string_view, Word> words = [] {
+        std::unordered_map<std::string_view, Word> w = {
+            {"bin", Word::Bin},
+            {"par", Word::Par},
+            {"sect", Word::Par},
+            {"page", Word::Par},
+            {"pard", Word::Pard},
+            {"ql", Word::Ql},
+            {"qc", Word::Qc},
+            {"qr", Word::Qr},
+            {"qj", Word::Qj},
+            {"qd", Word::Qj},
+            {"plain", Word::Plain},
+            {"b", Word::B},
+            {"i", Word::I},
+            {"ul", Word::Ul},
+            {"uld", Word::Ul},
+            {"uldash", Word::Ul},
+            {"uldashd", Word::Ul},
+            {"uldashdd", Word::Ul},
+            {"uldb", Word::Ul},
+            {"ulth", Word::Ul},
+            {"ulw", Word::Ul},
+            {"ulwave", Word::Ul},
+            {"ulnone", Word::UlNone},
+            {"strike", Word::Strike},
+            {"striked", Word::Strike},
+            {"cf", Word::Cf},
+            {"fs", Word::Fs},
+            {"f", Word::F},
+            {"u", Word::U},
+            {"uc", Word::Uc},
+            {"tab", Word::Tab},
+            {"line", Word::Line},
+            {"emdash", Word::Emdash},
+            {"endash", Word::Endash},
+            {"bullet", Word::Bullet},
+            {"lquote", Word::Lquote},
+            {"rquote", Word::Rquote},
+            {"ldblquote", Word::Ldblquote},
+            {"rdblquote", Word::Rdblquote},
+            {"deff", Word::Deff},
+            {"ansicpg", Word::Ansicpg},
+            {"fonttbl", Word::Fonttbl},
+            {"colortbl", Word::Colortbl},
+            {"fcharset", Word::Fcharset},
+            {"red", Word::Red},
+            {"green", Word::Green},
+            {"blue", Word::Blue},
+            {"panose", Word::FontSubgroup},
+            {"falt", Word::FontSubgroup},
+            {"fname", Word::FontSubgroup},
+            {"cell", Word::Cell},
+            {"row", Word::Row},
+            {"trowd", Word::TableWord},
+            {"intbl", Word::TableWord},
+            {"highlight", Word::Highlight},
+            {"cb", Word::Highlight},
+            {"chcbpat", Word::Highlight},
+            {"super", Word::SuperSub},
+            {"sub", Word::SuperSub},
+            {"up", Word::UpDown},
+            {"dn", Word::UpDown},
+            {"li", Word::Indent},
+            {"ri", Word::Indent},
+            {"fi", Word::Indent},
+            {"ls", Word::List},
+            {"ilvl", Word::List},
+            {"pnlvlblt", Word::List},
+            {"pnlvlbody", Word::List},
+            {"field", Word::List},
+            {"pict", Word::Beyond},
+            {"object", Word::Beyond},
+            {"shppict", Word::Beyond},
+            {"nonshppict", Word::Beyond},
+            {"shp", Word::Beyond},
+            {"objdata", Word::Beyond},
+            {"result", Word::Beyond},
+        };
+        for (const char* skipped : {"stylesheet",
+                                    "info",
+                                    "header",
+                                    "headerl",
+                                    "headerr",
+                                    "headerf",
+                                    "footer",
+                                    "footerl",
+                                    "footerr",
+                                    "footerf",
+                                    "footnote",
+                                    "annotation",
+                                    "xmlnstbl",
+                                    "listtable",
+                                    "listoverridetable",
+                                    "rsidtbl",
+                                    "generator",
+                                    "themedata",
+                                    "colorschememapping",
+                                    "latentstyles",
+                                    "datastore",
+                                    "filetbl",
+                                    "revtbl",
+                                    "pgdsctbl",
+                                    "fldinst",
+                                    "atnid",
+                                    "atnauthor",
+                                    "bkmkstart",
+                                    "bkmkend",
+                                    "pntxta",
+                                    "pntxtb",
+                                    "private",
+                                    "userprops",
+                                    "docvar",
+                                    "mmathPr",
+                                    "wgrffmtfilter",
+                                    "pnseclvl",
+                                    "listtext",
+                                    "pntext"})
+            w.emplace(skipped, Word::Skipped);
+        return w;
+    }();
+    const auto found = words.find(name);
+    return found == words.end() ? Word::Unknown : found->second;
+}
+
 // --- reader -----------------------------------------------------------------------
 
 enum class Destination { Text, FontTable, ColorTable, Skip };
@@ -331,7 +516,7 @@ private:
         const unsigned char* start = m_p;
         while (m_p < m_end && isLetter(*m_p) && m_p - start < 32)
             ++m_p;
-        const QByteArray name(reinterpret_cast<const char*>(start), m_p - start);
+        const std::string_view name(reinterpret_cast<const char*>(start), static_cast<size_t>(m_p - start));
         bool hasParam = false;
         qint64 param = 0;
         bool negative = false;
@@ -349,7 +534,7 @@ private:
             ++m_p;
         const qint64 value = negative ? -param : param;
         const bool groupStart = std::exchange(m_groupStart, false);
-        controlWord(name, hasParam, clampToInt(value), value, groupStart);
+        controlWord(wordOf(name), hasParam, clampToInt(value), value, groupStart);
     }
 
     static int clampToInt(qint64 v) {
@@ -419,8 +604,8 @@ private:
         }
     }
 
-    void controlWord(const QByteArray& w, bool hasParam, int n, qint64 rawValue, bool groupStart) {
-        if (w == "bin") {
+    void controlWord(Word w, bool hasParam, int n, qint64 rawValue, bool groupStart) {
+        if (w == Word::Bin) {
             skipBinary(hasParam ? rawValue : 0);
             return;
         }
@@ -438,8 +623,8 @@ private:
             colorTableWord(w, n);
             return;
         }
-        if (isSkippedDestination(w) || (groupStart && isBeyondDestination(w))) {
-            if (isBeyondDestination(w))
+        if (w == Word::Skipped || (groupStart && w == Word::Beyond)) {
+            if (w == Word::Beyond)
                 m_result.beyondSubset = true;
             m_state.destination = Destination::Skip;
             return;
@@ -447,69 +632,16 @@ private:
         textWord(w, hasParam, n);
     }
 
-    static bool isSkippedDestination(const QByteArray& w) {
-        static const char* const names[] = {"stylesheet",
-                                            "info",
-                                            "header",
-                                            "headerl",
-                                            "headerr",
-                                            "headerf",
-                                            "footer",
-                                            "footerl",
-                                            "footerr",
-                                            "footerf",
-                                            "footnote",
-                                            "annotation",
-                                            "xmlnstbl",
-                                            "listtable",
-                                            "listoverridetable",
-                                            "rsidtbl",
-                                            "generator",
-                                            "themedata",
-                                            "colorschememapping",
-                                            "latentstyles",
-                                            "datastore",
-                                            "filetbl",
-                                            "revtbl",
-                                            "pgdsctbl",
-                                            "fldinst",
-                                            "atnid",
-                                            "atnauthor",
-                                            "bkmkstart",
-                                            "bkmkend",
-                                            "pntxta",
-                                            "pntxtb",
-                                            "private",
-                                            "userprops",
-                                            "docvar",
-                                            "mmathPr",
-                                            "wgrffmtfilter",
-                                            "pnseclvl",
-                                            "listtext",
-                                            "pntext"};
-        for (const char* name : names) {
-            if (w == name)
-                return true;
-        }
-        return false;
-    }
-
-    // Destinations whose content is formatting we would lose.
-    static bool isBeyondDestination(const QByteArray& w) {
-        return w == "pict" || w == "object" || w == "shppict" || w == "nonshppict" || w == "shp" ||
-               w == "objdata" || w == "result";
-    }
-
-    void fontTableWord(const QByteArray& w, bool hasParam, int n, bool groupStart) {
-        if (w == "f" && hasParam) {
+    void fontTableWord(Word w, bool hasParam, int n, bool groupStart) {
+        if (w == Word::F && hasParam) {
             if (!m_fontName.isEmpty())
                 endFontName();
             m_fontInTable = n;
-        } else if (w == "fcharset") {
+        } else if (w == Word::Fcharset) {
             m_fonts[m_fontInTable].charset = n;
             m_fontsChanged = true;
             ++m_fontGeneration;
-        } else if (groupStart && (w == "panose" || w == "falt" || w == "fname")) {
+        } else if (groupStart && (w == Word::FontSubgroup || w == Word::Skipped)) {
             m_state.destination = Destination::Skip;
         }
     }
@@ -524,108 +656,151 @@ private:
         ++m_fontGeneration;
     }
 
-    void colorTableWord(const QByteArray& w, int n) {
+    void colorTableWord(Word w, int n) {
         const int component = std::clamp(n, 0, 255);
-        if (w == "red")
+        if (w == Word::Red)
             m_color.red = component;
-        else if (w == "green")
+        else if (w == Word::Green)
             m_color.green = component;
-        else if (w == "blue")
+        else if (w == Word::Blue)
             m_color.blue = component;
         else
             return;
         m_color.set = true;
     }
 
-    void textWord(const QByteArray& w, bool hasParam, int n) {
+    void textWord(Word w, bool hasParam, int n) {
         const bool on = !hasParam || n != 0;
-        if (w == "par" || w == "sect" || w == "page" || w == "row") {
+        switch (w) {
+        case Word::Par:
             paragraphEnd();
-        } else if (w == "pard") {
+            break;
+        case Word::Row:
+            m_result.beyondSubset = true;
+            paragraphEnd();
+            break;
+        case Word::Pard:
+        case Word::Ql:
             m_state.align = NotesAlign::Left;
-        } else if (w == "plain") {
+            break;
+        case Word::Qc:
+            m_state.align = NotesAlign::Center;
+            break;
+        case Word::Qr:
+            m_state.align = NotesAlign::Right;
+            break;
+        case Word::Qj:
+            m_state.align = NotesAlign::Justify;
+            break;
+        case Word::Plain:
             setFormat([&](NotesRun& r) {
                 r.bold = r.italic = r.underline = r.strike = false;
                 r.color.reset();
                 r.halfPoints = 24;
             });
             m_state.font = m_defaultFont;
-        } else if (w == "ql") {
-            m_state.align = NotesAlign::Left;
-        } else if (w == "qc") {
-            m_state.align = NotesAlign::Center;
-        } else if (w == "qr") {
-            m_state.align = NotesAlign::Right;
-        } else if (w == "qj" || w == "qd") {
-            m_state.align = NotesAlign::Justify;
-        } else if (w == "b") {
+            break;
+        case Word::B:
             setFormat([&](NotesRun& r) { r.bold = on; });
-        } else if (w == "i") {
+            break;
+        case Word::I:
             setFormat([&](NotesRun& r) { r.italic = on; });
-        } else if (w == "ul" || w == "uld" || w == "uldash" || w == "uldashd" || w == "uldashdd" ||
-                   w == "uldb" || w == "ulth" || w == "ulw" || w == "ulwave") {
+            break;
+        case Word::Ul:
             setFormat([&](NotesRun& r) { r.underline = on; });
-        } else if (w == "ulnone") {
+            break;
+        case Word::UlNone:
             setFormat([&](NotesRun& r) { r.underline = false; });
-        } else if (w == "strike" || w == "striked") {
+            break;
+        case Word::Strike:
             setFormat([&](NotesRun& r) { r.strike = on; });
-        } else if (w == "cf") {
+            break;
+        case Word::Cf:
             setFormat([&](NotesRun& r) { r.color = colorAt(n); });
-        } else if (w == "fs") {
+            break;
+        case Word::Fs:
             setFormat([&](NotesRun& r) { r.halfPoints = hasParam && n > 0 ? clampedHalfPoints(n) : 24; });
-        } else if (w == "f" && hasParam) {
-            m_state.font = n;
-        } else if (w == "deff" && hasParam) {
-            m_defaultFont = n;
-            m_state.font = n;
-        } else if (w == "ansicpg" && hasParam) {
-            m_codePage = n;
-            m_fontsChanged = true;
-            ++m_fontGeneration;
-        } else if (w == "uc") {
+            break;
+        case Word::F:
+            if (hasParam)
+                m_state.font = n;
+            break;
+        case Word::Deff:
+            if (hasParam) {
+                m_defaultFont = n;
+                m_state.font = n;
+            }
+            break;
+        case Word::Ansicpg:
+            if (hasParam) {
+                m_codePage = n;
+                m_fontsChanged = true;
+                ++m_fontGeneration;
+            }
+            break;
+        case Word::Uc:
             m_state.uc = std::clamp(n, 0, 16);
-        } else if (w == "u" && hasParam) {
-            unicode(n);
-        } else if (w == "fonttbl") {
+            break;
+        case Word::U:
+            if (hasParam)
+                unicode(n);
+            break;
+        case Word::Fonttbl:
             m_state.destination = Destination::FontTable;
-        } else if (w == "colortbl") {
+            break;
+        case Word::Colortbl:
             m_state.destination = Destination::ColorTable;
             m_colors.clear();
             m_color = {};
-        } else if (w == "tab" || w == "cell") {
+            break;
+        case Word::Cell:
+            m_result.beyondSubset = true;
             character(u'\t');
-        } else if (w == "line") {
+            break;
+        case Word::Tab:
+            character(u'\t');
+            break;
+        case Word::Line:
             character(QChar::LineSeparator);
-        } else if (w == "emdash") {
+            break;
+        case Word::Emdash:
             character(0x2014);
-        } else if (w == "endash") {
+            break;
+        case Word::Endash:
             character(0x2013);
-        } else if (w == "bullet") {
+            break;
+        case Word::Bullet:
             character(0x2022);
-        } else if (w == "lquote") {
+            break;
+        case Word::Lquote:
             character(0x2018);
-        } else if (w == "rquote") {
+            break;
+        case Word::Rquote:
             character(0x2019);
-        } else if (w == "ldblquote") {
+            break;
+        case Word::Ldblquote:
             character(0x201C);
-        } else if (w == "rdblquote") {
+            break;
+        case Word::Rdblquote:
             character(0x201D);
-        } else {
-            noteBeyondSubset(w, hasParam, n);
+            break;
+        case Word::TableWord:
+        case Word::List:
+            m_result.beyondSubset = true;
+            break;
+        case Word::Highlight:
+        case Word::Indent:
+            m_result.beyondSubset |= hasParam && n != 0;
+            break;
+        case Word::SuperSub:
+            m_result.beyondSubset = true;
+            break;
+        case Word::UpDown:
+            m_result.beyondSubset |= n != 0;
+            break;
+        default:
+            break; // \lang, \viewkind and the like change nothing we keep
         }
-        if (w == "cell" || w == "row" || w == "trowd" || w == "intbl")
-            m_result.beyondSubset = true;
-    }
-
-    void noteBeyondSubset(const QByteArray& w, bool hasParam, int n) {
-        if ((w == "highlight" || w == "cb" || w == "chcbpat") && hasParam && n > 0)
-            m_result.beyondSubset = true;
-        else if (w == "super" || w == "sub" || ((w == "up" || w == "dn") && n != 0))
-            m_result.beyondSubset = true;
-        else if ((w == "li" || w == "ri" || w == "fi") && hasParam && n != 0)
-            m_result.beyondSubset = true;
-        else if (w == "ls" || w == "ilvl" || w == "pnlvlblt" || w == "pnlvlbody" || w == "field")
-            m_result.beyondSubset = true;
     }
 
     std::optional<QRgb> colorAt(int index) const {
