@@ -33,6 +33,9 @@ TfmSelectIcon::TfmSelectIcon(const QVector<QIcon>& icons, int currentIcon, QWidg
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Exactly the cells: no blank band beside or below them.
+    StringGrid1->setFixedSize(kColumns * 17 + 2 * StringGrid1->frameWidth(),
+                              kRows * 17 + 2 * StringGrid1->frameWidth());
 
     BitBtn1 = new QPushButton(QStringLiteral("ОК"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
@@ -43,7 +46,7 @@ TfmSelectIcon::TfmSelectIcon(const QVector<QIcon>& icons, int currentIcon, QWidg
     buttons->addWidget(BitBtn1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(StringGrid1, 1);
+    layout->addWidget(StringGrid1, 1, Qt::AlignHCenter | Qt::AlignTop);
     layout->addLayout(buttons);
 
     fillGrid();
