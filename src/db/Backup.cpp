@@ -4,10 +4,12 @@
 #include "fb/Error.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <algorithm>
+#include <sys/stat.h>
 
 QString replaceQuestion(const QString& target) {
     return QStringLiteral("Файл %1 уже существует. Заменить?").arg(target);
@@ -62,6 +64,32 @@ bool CreateDirEx(const QString& Dir) {
     if (folder.isEmpty())
         return false;
     return QDir().mkpath(folder);
+}
+
+bool makeServerFolder(const QString& folder) {
+    if (QDir(folder).exists())
+        return true;
+    if (!CreateDirEx(folder))
+        return false;
+    // rwx for us, -wx with the sticky bit for the server's account: it may create
+    // its files here, nobody else sees or removes ours.
+    return ::chmod(QFile::encodeName(folder).constData(), 01733) == 0;
+}
+
+QString explainServerError(const QString& serverText, const QString& folder, bool serverIsLocal) {
+    // gbak's words for a file it may not create: its own, or the system's.
+    static const QString refusals[] = {QStringLiteral("Permission denied"),
+                                       QStringLiteral("cannot open backup file"),
+                                       QStringLiteral("Error while trying to create file")};
+    const bool refused = std::any_of(std::begin(refusals), std::end(refusals), [&](const QString& r) {
+        return serverText.contains(r, Qt::CaseInsensitive);
+    });
+    if (!serverIsLocal || !refused)
+        return serverText;
+    return serverText +
+           QStringLiteral("\n\nСервер баз данных работает от имени своей учётной записи: дайте ей право "
+                          "записи в папку %1")
+               .arg(folder);
 }
 
 bool lessInNtfsOrder(const QString& a, const QString& b) {

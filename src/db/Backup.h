@@ -42,6 +42,14 @@ QString freeBackupFileName(const QDateTime& when, const std::function<bool(const
 // a folder cannot be made.
 bool CreateDirEx(const QString& Dir);
 
+// For a server on this machine, which runs under an account of its own: makes
+// the missing folders, and lets that account create files in the folder made
+// last (without listing it or removing files of others). An existing folder is
+// left as it is.
+bool makeServerFolder(const QString& folder);
+// The server's error, with a hint where it lacked the right to write there.
+QString explainServerError(const QString& serverText, const QString& folder, bool serverIsLocal);
+
 // The bare names of the backups in folder: every file matching *.fdk in any
 // letter case, hidden ones included, in the order NTFS lists a folder (by the
 // upper-cased name).

@@ -110,13 +110,15 @@ void BackupRestoreActions::backup(const BackupTabValues& values) {
     }
     const bool local = m_isLocal(values.host);
     if (local)
-        CreateDirEx(folder); // a folder that cannot be made is the server's error below
+        makeServerFolder(folder); // a folder that cannot be made is the server's error below
     const QString name = freeBackupFileName(
         m_now(), [&](const QString& candidate) { return backupNameTaken(folder, candidate, local); });
 
     ServiceJob job = jobFor(values, ServiceJob::Kind::Backup);
     job.database = values.database.trimmed();
     job.backupFile = joinServerPath(folder, name);
+    m_jobFolder = folder;
+    m_jobLocal = local;
     m_madeThisRun.insert(job.backupFile);
     run(job, QStringLiteral("Бэкап в %1").arg(job.backupFile));
 }
@@ -136,7 +138,7 @@ void BackupRestoreActions::restore(const BackupTabValues& values) {
     }
     const bool local = m_isLocal(values.host);
     if (local)
-        CreateDirEx(values.restoreFolder.trimmed());
+        makeServerFolder(values.restoreFolder.trimmed());
     // Where we can see the target, ask before anything starts; elsewhere the
     // server's refusal to create it asks (onFinished).
     const RestoreStart start =
@@ -148,6 +150,8 @@ void BackupRestoreActions::restore(const BackupTabValues& values) {
     job.backupFile = plan.backupFile;
     job.database = plan.database;
     job.replace = start == RestoreStart::Replace;
+    m_jobFolder = values.restoreFolder.trimmed();
+    m_jobLocal = local;
     run(job, QStringLiteral("Восстановление %1 в %2").arg(job.backupFile, job.database));
 }
 
@@ -173,9 +177,10 @@ void BackupRestoreActions::onFinished(bool ok, const QString& errorText, bool ta
         return;
     }
     if (!ok) {
+        const QString shown = explainServerError(errorText, m_jobFolder, m_jobLocal);
         if (m_panel)
-            m_panel->finish(false, errorText);
-        m_dialogs.showError(m_window, errorText);
+            m_panel->finish(false, shown);
+        m_dialogs.showError(m_window, shown);
         return;
     }
     const QString done = restoring ? restoreDoneText(m_job.database) : backupDoneText(m_job.backupFile);

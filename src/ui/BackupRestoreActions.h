@@ -77,5 +77,7 @@ private:
     std::function<bool(const QString&)> m_isLocal;
     BackupRunner m_runner;
     ServiceJob m_job;
+    QString m_jobFolder; // where the server writes
+    bool m_jobLocal = false;
     QSet<QString> m_madeThisRun; // for servers whose folders we cannot see
 };

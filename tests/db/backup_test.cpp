@@ -135,6 +135,26 @@ TEST(BackupFolders, CreateDirExMakesEveryMissingLevel) {
     EXPECT_FALSE(CreateDirEx(file + QStringLiteral("/sub")));
 }
 
+TEST(BackupFolders, FolderMadeForTheServerLetsItsAccountWriteButNotList) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString made = dir.filePath(QStringLiteral("a/b"));
+    EXPECT_TRUE(makeServerFolder(made));
+    const QFileDevice::Permissions p = QFile::permissions(made);
+    EXPECT_TRUE(p & QFileDevice::WriteOther);
+    EXPECT_TRUE(p & QFileDevice::ExeOther);
+    EXPECT_FALSE(p & QFileDevice::ReadOther);
+    // An existing folder keeps its rights.
+    const QString existing = dir.filePath(QStringLiteral("mine"));
+    ASSERT_TRUE(QDir().mkdir(existing));
+    const QFileDevice::Permissions before = QFile::permissions(existing);
+    EXPECT_TRUE(makeServerFolder(existing));
+    EXPECT_EQ(QFile::permissions(existing), before);
+    EXPECT_EQ(explainServerError(QStringLiteral("x: Permission denied"), made, false),
+              QStringLiteral("x: Permission denied"));
+    EXPECT_TRUE(explainServerError(QStringLiteral("x: Permission denied"), made, true).contains(made));
+}
+
 TEST(BackupFolders, DefaultsLieUnderTheCurrentFolder) {
     EXPECT_EQ(defaultBackupFolder(), QDir::currentPath() + QStringLiteral("/backup/"));
     EXPECT_EQ(defaultRestoreFolder(), QDir::currentPath() + QStringLiteral("/restore/"));

@@ -168,6 +168,16 @@ TEST_F(BackupTab, ServerErrorsAreShownAndNoSuccess) {
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(dialogs.errors.size(), 2);
     EXPECT_TRUE(dialogs.errors.at(1).contains(values.backupFolder)) << dialogs.errors.at(1).toStdString();
+    EXPECT_TRUE(dialogs.errors.at(1).contains(QStringLiteral("право записи")))
+        << dialogs.errors.at(1).toStdString();
+}
+
+TEST_F(BackupTab, AFolderTheProgramMakesTakesTheServersFiles) {
+    // The server runs under its own account; a folder made with our defaults would refuse it.
+    values.backupFolder = folder.file(QStringLiteral("new/backup/"));
+    const QString made = makeBackup();
+    EXPECT_TRUE(QFile::exists(made)) << dialogs.errors.join(u'\n').toStdString();
+    EXPECT_EQ(LoadListofBackupFiles(values.backupFolder).size(), 1);
 }
 
 TEST_F(BackupTab, MissingFieldsAreRefusedWithAMessage) {
