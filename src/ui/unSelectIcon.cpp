@@ -4,10 +4,31 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// Draws a cell's icon at its top-left corner, as the grid's 16-pixel cells
+// leave no room for the usual margins.
+class IconCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (option.state & QStyle::State_Selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        if (!icon.isNull())
+            icon.paint(painter, QRect(option.rect.topLeft(), QSize(16, 16)));
+    }
+};
+
+} // namespace
 
 int ID_ico = 0;
 TfmSelectIcon* fmSelectIcon = nullptr;
@@ -29,13 +50,15 @@ TfmSelectIcon::TfmSelectIcon(const QVector<QIcon>& icons, int currentIcon, QWidg
     StringGrid1->horizontalHeader()->setDefaultSectionSize(17);
     StringGrid1->verticalHeader()->setDefaultSectionSize(17);
     StringGrid1->setIconSize(QSize(16, 16));
+    StringGrid1->setItemDelegate(new IconCellDelegate(StringGrid1));
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Exactly the cells: no blank band beside or below them.
-    StringGrid1->setFixedSize(kColumns * 17 + 2 * StringGrid1->frameWidth(),
-                              kRows * 17 + 2 * StringGrid1->frameWidth());
+    StringGrid1->ensurePolished();
+    const int frame = 2 * StringGrid1->frameWidth() + 1;
+    StringGrid1->setFixedSize(kColumns * 17 + frame, kRows * 17 + frame);
 
     BitBtn1 = new QPushButton(QStringLiteral("ОК"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
