@@ -4,11 +4,12 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config procps ccache
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libssl-dev
     firebird-dev libfbclient2 firebird3.0-server firebird3.0-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     freerdp2-x11 putty xdg-utils libxcb-xinput-dev libxcb-xtest0-dev
+    python3 openssl
 )
 
 missing=()

@@ -9,8 +9,12 @@
 #include <QPushButton>
 
 Dialogs::Answer QtDialogs::askWarning(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Yes | QMessageBox::No, parent);
+    return askWarningWithCaption(parent, QApplication::applicationDisplayName(), text);
+}
+
+Dialogs::Answer QtDialogs::askWarningWithCaption(QWidget* parent, const QString& caption,
+                                                 const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     // Without this, Escape and the close box would count as "No"; closing is its own answer.
     QAbstractButton* closeButton = box.addButton(QMessageBox::Cancel);
     closeButton->hide();

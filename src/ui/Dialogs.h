@@ -14,6 +14,11 @@ public:
 
     // A warning box with the buttons Yes and No.
     virtual Answer askWarning(QWidget* parent, const QString& text) = 0;
+    // The same under a caption of its own.
+    virtual Answer askWarningWithCaption(QWidget* parent, const QString& caption, const QString& text) {
+        (void)caption;
+        return askWarning(parent, text);
+    }
     // An error box with the error's own text.
     virtual void showError(QWidget* parent, const QString& text) = 0;
     // A plain information box with one OK button.
@@ -30,6 +35,7 @@ public:
 class QtDialogs : public Dialogs {
 public:
     Answer askWarning(QWidget* parent, const QString& text) override;
+    Answer askWarningWithCaption(QWidget* parent, const QString& caption, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     void showInfo(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent) override;
