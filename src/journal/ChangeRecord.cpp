@@ -119,12 +119,45 @@ QByteArray serializeChangeRecord(const type_ParametersOfEvents& record) {
     return bytes;
 }
 
-type_ParametersOfEvents deserializeChangeRecord(const QByteArray& bytes) {
-    ByteStreamReader stream(bytes);
+namespace {
+
+type_ParametersOfEvents readRecord(ByteStreamReader& stream) {
     type_ParametersOfEvents record;
     for (auto field : kIntegerFields)
         record.*field = stream.readInt32();
     for (auto field : kStringFields)
         record.*field = ReadStringFromStream(stream);
     return record;
+}
+
+std::optional<qint64> readTimeTrailer(ByteStreamReader& stream) {
+    if (stream.remaining() != kTimeTrailerSize)
+        return std::nullopt;
+    const QByteArray trailer = stream.readBytes(kTimeTrailerSize);
+    if (!trailer.startsWith(kTimeTrailerTag))
+        return std::nullopt;
+    return qFromLittleEndian<qint64>(trailer.constData() + 4);
+}
+
+} // namespace
+
+type_ParametersOfEvents deserializeChangeRecord(const QByteArray& bytes) {
+    ByteStreamReader stream(bytes);
+    return readRecord(stream);
+}
+
+QByteArray timeTrailer(qint64 msSinceEpochUtc) {
+    QByteArray bytes(kTimeTrailerTag, 4);
+    char buffer[8];
+    qToLittleEndian(msSinceEpochUtc, buffer);
+    bytes.append(buffer, sizeof buffer);
+    return bytes;
+}
+
+type_DecodedChangeRecord decodeChangeRecord(const QByteArray& bytes) {
+    ByteStreamReader stream(bytes);
+    type_DecodedChangeRecord decoded;
+    decoded.record = readRecord(stream);
+    decoded.writtenAtMs = readTimeTrailer(stream);
+    return decoded;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // One change to the object tree, as journalled in LOGS.PARAMETERS. Which fields a
 // kind of change sets is decided by the code that journals it; receivers ignore the rest.
@@ -81,3 +82,23 @@ QByteArray serializeChangeRecord(const type_ParametersOfEvents& record);
 // Throws ChangeRecordError when the bytes end before the last string does or a
 // count is impossible. Bytes after the last string are ignored.
 type_ParametersOfEvents deserializeChangeRecord(const QByteArray& bytes);
+
+// Entries this program writes carry the server's time of the write after their
+// last string: the tag "VBX1", then milliseconds since 1970-01-01 UTC as a
+// little-endian 64-bit integer. Older copies stop reading after the strings, so
+// they never see it.
+inline constexpr char kTimeTrailerTag[] = "VBX1";
+inline constexpr int kTimeTrailerSize = 12;
+
+QByteArray timeTrailer(qint64 msSinceEpochUtc);
+
+// A record and, when its entry carries exactly one well-formed trailer after the
+// strings, the time of the write.
+struct type_DecodedChangeRecord {
+    type_ParametersOfEvents record;
+    std::optional<qint64> writtenAtMs;
+};
+
+// As deserializeChangeRecord; anything after the strings other than one trailer
+// means no time and is otherwise ignored.
+type_DecodedChangeRecord decodeChangeRecord(const QByteArray& bytes);

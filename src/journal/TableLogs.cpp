@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include <QDateTime>
+
 type_ParametersOfEvents gperParametersOfEventsUPDATE;
 
 namespace {
@@ -39,10 +41,32 @@ qint64 generatorValue() {
     return query->field(0).asInt64();
 }
 
+// The server's wall clock in milliseconds, read in the write transaction so the
+// time belongs to the insert that follows.
+qint64 serverWallClockMs() {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
+                                 "current_timestamp) from RDB$DATABASE"));
+    query->open();
+    return query->field(0).asInt64();
+}
+
 } // namespace
 
+qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs) {
+    // The server knows no time zone, only its local time. The zone offset is what
+    // separates that from our UTC clock, rounded to the quarter hours zones come
+    // in, so a client clock a few minutes off changes nothing.
+    constexpr qint64 quarterHour = 15 * 60 * 1000;
+    const qint64 difference = serverWallClockMs - clientUtcMs;
+    const qint64 quarters =
+        (difference + (difference >= 0 ? quarterHour / 2 : -quarterHour / 2)) / quarterHour;
+    return serverWallClockMs - quarters * quarterHour;
+}
+
 void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents) {
-    const QByteArray bytes = serializeChangeRecord(perParametersOfEvents);
+    const qint64 writtenAt = utcFromServerWallClock(serverWallClockMs(), QDateTime::currentMSecsSinceEpoch());
+    const QByteArray bytes = serializeChangeRecord(perParametersOfEvents) + timeTrailer(writtenAt);
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS)"));
     query->setParamBlob(QStringLiteral("perPARAMETERS"), bytes);

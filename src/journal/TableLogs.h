@@ -18,7 +18,12 @@ struct type_LogsEntry {
     bool isReadable() const { return ReadError.isEmpty(); }
 };
 
-// Journals one change and commits it, which posts InsertDataToLogsBase to every client.
+// The server's local wall-clock time turned into UTC by the zone offset between
+// it and this computer's clock, rounded to quarter hours.
+qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs);
+
+// Journals one change, stamped with the server's time of the write, and commits it, which posts
+// InsertDataToLogsBase to every client.
 void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents);
 // The newest journal entry's ID, 0 when the journal is empty.
 int Last_ID_To_LOGS();

@@ -349,3 +349,47 @@ TEST(ChangeRecordFuzz, RandomBytesNeverCrash) {
         expectRecordOrReadError(bytes);
     }
 }
+
+TEST(TimeTrailer, AppendedAfterTheStringsAndReadBack) {
+    const type_ParametersOfEvents r = fullRecord();
+    const qint64 when = 1'765'316'000'123;
+    const QByteArray bytes = serializeChangeRecord(r) + timeTrailer(when);
+    EXPECT_EQ(bytes.right(12).left(4), QByteArray("VBX1"));
+    EXPECT_EQ(bytes.right(8), QByteArray::fromHex("7b7908059b010000"));
+
+    const type_DecodedChangeRecord decoded = decodeChangeRecord(bytes);
+    EXPECT_EQ(decoded.record, r);
+    EXPECT_EQ(decoded.writtenAtMs, when);
+    // A reader that stops after the strings, as older copies do, sees the same record.
+    EXPECT_EQ(deserializeChangeRecord(bytes), r);
+}
+
+TEST(TimeTrailer, EntriesWithoutAWellFormedTrailerHaveNoTime) {
+    const QByteArray record = serializeChangeRecord(fullRecord());
+    const QByteArray trailer = timeTrailer(1000);
+    const QByteArray cases[] = {
+        record,                                       // older copy
+        record + trailer.left(11),                    // truncated
+        record + QByteArray("VBX2") + trailer.mid(4), // other tag
+        record + QByteArray("vbx1") + trailer.mid(4), // tag is case-sensitive
+        record + trailer + QByteArray(1, '\0'),       // something after it
+        record + trailer + trailer,                   // twice
+        record + QByteArray(12, '\0'),
+    };
+    for (const QByteArray& bytes : cases) {
+        const type_DecodedChangeRecord decoded = decodeChangeRecord(bytes);
+        EXPECT_EQ(decoded.record, fullRecord());
+        EXPECT_FALSE(decoded.writtenAtMs.has_value()) << bytes.toHex().toStdString();
+    }
+}
+
+TEST(TimeTrailer, NegativeAndLargeTimesRoundTrip) {
+    for (const qint64 when : {qint64(0), qint64(-1), std::numeric_limits<qint64>::max()}) {
+        const QByteArray bytes = serializeChangeRecord({}) + timeTrailer(when);
+        EXPECT_EQ(decodeChangeRecord(bytes).writtenAtMs, when);
+    }
+}
+
+TEST(TimeTrailer, CorruptedStringsStillThrowWhateverFollows) {
+    EXPECT_THROW(decodeChangeRecord(QByteArray(20, '\0') + timeTrailer(5)), ChangeRecordError);
+}

@@ -4,6 +4,7 @@
 #include "support/SchemaDatabase.h"
 #include "support/TestDatabase.h"
 
+#include <QDateTime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,14 +52,40 @@ TEST_F(TableLogs, InsertedRecordReadsBackUnderTheNewestId) {
     EXPECT_EQ(GetBLOBFromLogsTable(id), r);
 }
 
-TEST_F(TableLogs, StoredBytesAreTheSerializedRecord) {
+TEST_F(TableLogs, StoredBytesAreTheSerializedRecordThenTheTimeTrailer) {
     const type_ParametersOfEvents r = deletion(1, 7, QStringLiteral("\\A"));
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
     insertDataInLOGS(r);
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
     auto query = my_initialization_TIBQuery();
     query->setSql(QStringLiteral("select PARAMETERS from LOGS"));
     query->open();
     ASSERT_FALSE(query->eof());
-    EXPECT_EQ(query->fieldByName(QStringLiteral("PARAMETERS")).asBytes(), serializeChangeRecord(r));
+    const QByteArray stored = query->fieldByName(QStringLiteral("PARAMETERS")).asBytes();
+    const QByteArray record = serializeChangeRecord(r);
+    ASSERT_EQ(stored.size(), record.size() + kTimeTrailerSize);
+    EXPECT_EQ(stored.left(record.size()), record);
+    EXPECT_EQ(stored.mid(record.size(), 4), QByteArray("VBX1"));
+
+    // The server's clock, here the same machine's: within a second of ours.
+    const type_DecodedChangeRecord decoded = decodeChangeRecord(stored);
+    EXPECT_EQ(decoded.record, r);
+    ASSERT_TRUE(decoded.writtenAtMs.has_value());
+    EXPECT_GE(*decoded.writtenAtMs, before - 1000);
+    EXPECT_LE(*decoded.writtenAtMs, after + 1000);
+}
+
+TEST(ServerTimeZone, WallClockTurnsIntoUtcByTheRoundedOffset) {
+    constexpr qint64 hour = 3600 * 1000;
+    constexpr qint64 now = 1'765'000'000'000;
+    EXPECT_EQ(utcFromServerWallClock(now, now), now);
+    // Moscow server, client clock right or a few minutes off either way.
+    EXPECT_EQ(utcFromServerWallClock(now + 3 * hour, now), now);
+    EXPECT_EQ(utcFromServerWallClock(now + 3 * hour, now + 5 * 60 * 1000), now);
+    EXPECT_EQ(utcFromServerWallClock(now + 3 * hour, now - 5 * 60 * 1000), now);
+    // West of Greenwich and half-hour zones.
+    EXPECT_EQ(utcFromServerWallClock(now - 5 * hour, now + 2000), now);
+    EXPECT_EQ(utcFromServerWallClock(now + 5 * hour + hour / 2, now), now);
 }
 
 TEST_F(TableLogs, LastIdOnEmptyJournalIsZero) {
