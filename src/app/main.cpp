@@ -1,5 +1,6 @@
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
+#include "ui/ProgramServices.h"
 #include "ui/TfmBrowser.h"
 #include "ui/unConnectToBase.h"
 #include "ui/unGeneral.h"
@@ -12,8 +13,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("vestibar"));
     QApplication::setApplicationDisplayName(QStringLiteral("vestibar"));
 
+    // Outlives both windows: the main window calls it until it is deleted below.
+    ProgramServices services(qtDialogs());
     // The sign-in window may connect, sign in and open the main window right here.
-    auto signIn = std::make_unique<TfmConnectToBase>(qtDialogs());
+    auto signIn = std::make_unique<TfmConnectToBase>(qtDialogs(), services);
     signIn->start();
     auto browser = std::make_unique<TfmBrowser>();
     if (!signIn->signedIn())
