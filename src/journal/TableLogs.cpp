@@ -5,10 +5,9 @@
 #include "fb/Query.h"
 #include "fb/Transaction.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <algorithm>
-
-#include <QDateTime>
 
 type_ParametersOfEvents gperParametersOfEventsUPDATE;
 
@@ -17,6 +16,10 @@ namespace {
 // How far below the generator's value the newest row is looked for through the
 // key's index before falling back to a scan of the whole journal.
 constexpr int kNewestIdWindow = 1000;
+
+const QString kServerWallClockSql =
+    QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
+                   "current_timestamp) from RDB$DATABASE");
 
 // Both read NULL, that is 0, when no row qualifies.
 int maxIdAbove(qint64 lowerBound) {
@@ -45,8 +48,7 @@ qint64 generatorValue() {
 // time belongs to the insert that follows.
 qint64 serverWallClockMs() {
     auto query = my_initialization_TIBQuery_insert();
-    query->setSql(QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
-                                 "current_timestamp) from RDB$DATABASE"));
+    query->setSql(kServerWallClockSql);
     query->open();
     return query->field(0).asInt64();
 }
@@ -132,7 +134,9 @@ type_LogsEntry entryOfRow(const fb::Query& query) {
         const fb::Field inlined = query.fieldByName(QStringLiteral("INLINE_PARAMETERS"));
         const QByteArray bytes =
             inlined.isNull() ? query.fieldByName(QStringLiteral("PARAMETERS")).asBytes() : inlined.asBytes();
-        entry.ParametersOfEvents = deserializeChangeRecord(bytes);
+        type_DecodedChangeRecord decoded = decodeChangeRecord(bytes);
+        entry.ParametersOfEvents = std::move(decoded.record);
+        entry.writtenAtMs = decoded.writtenAtMs;
     } catch (const ChangeRecordError& error) {
         entry.ReadError = error.text();
     }
@@ -169,9 +173,15 @@ QString idList(const QVector<int>& ids, qsizetype from, qsizetype count) {
 
 int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParametersOfEvents) {
     fb::Transaction transaction(db.IBDatabase1);
+    fb::Query clock(db.IBDatabase1, transaction);
+    clock.setSql(kServerWallClockSql);
+    clock.open();
+    const qint64 writtenAt = utcFromServerWallClock(clock.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
+    clock.close();
     fb::Query query(db.IBDatabase1, transaction);
     query.setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS) returning ID"));
-    query.setParamBlob(QStringLiteral("perPARAMETERS"), serializeChangeRecord(perParametersOfEvents));
+    query.setParamBlob(QStringLiteral("perPARAMETERS"),
+                       serializeChangeRecord(perParametersOfEvents) + timeTrailer(writtenAt));
     query.execSql();
     const int id = query.fieldByName(QStringLiteral("ID")).asInteger();
     transaction.commit();
@@ -214,6 +224,21 @@ QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids
     std::sort(entries.begin(), entries.end(),
               [](const type_LogsEntry& a, const type_LogsEntry& b) { return a.ID < b.ID; });
     return entries;
+}
+
+QVector<type_LogsEntry> ReadLogsBetween(RunDatabase& db, int perFromID, int perToID) {
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(QStringLiteral("select %1 from LOGS where ID >= :perFROM and ID <= :perTO order by ID")
+                     .arg(kEntryColumns));
+    query.setParamInt(QStringLiteral("perFROM"), perFromID);
+    query.setParamInt(QStringLiteral("perTO"), perToID);
+    query.open();
+    return entriesOf(query);
+}
+
+int First_ID_To_LOGS(RunDatabase& db) {
+    // The key's ascending index gives the lowest ID at its first entry.
+    return singleInteger(db, QStringLiteral("select min(ID) from LOGS"));
 }
 
 int CountLogsAfter(RunDatabase& db, int perID, int perCap) {
