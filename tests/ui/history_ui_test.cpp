@@ -45,6 +45,17 @@ int insertRawBytes(const QByteArray& bytes) {
     return id;
 }
 
+// Many entries in one transaction, each stamped as this program stamps them.
+void insertMany(int count, const std::function<type_ParametersOfEvents(int)>& make) {
+    fb::Query query(runDatabase().IBDatabase1, runDatabase().IBTransaction2);
+    query.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP)"));
+    for (int i = 1; i <= count; ++i) {
+        query.setParamBlob(QStringLiteral("perP"), serializeChangeRecord(make(i)) + timeTrailer(i * 1000));
+        query.execSql();
+    }
+    runDatabase().IBTransaction2.commit();
+}
+
 type_ParametersOfEvents portUpdate(int user, int objectId, const QString& path, const QString& port) {
     type_ParametersOfEvents r;
     r.UserID_ = user;
@@ -125,8 +136,9 @@ protected:
         QCoreApplication::processEvents();
         TfmHistory* window = historyWindow();
         EXPECT_NE(window, nullptr);
-        if (window)
+        if (window) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        }
         return window;
     }
 
@@ -221,8 +233,7 @@ TEST_F(HistoryWindow, CorruptEntryShowsItsRow) {
 }
 
 TEST_F(HistoryWindow, NewEntryArrivesAtTheTopWhileScrolledDownWithoutMovingTheView) {
-    for (int i = 0; i < 300; ++i)
-        insertDataInLOGS(db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)));
+    insertMany(300, [&](int i) { return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)); });
     TfmHistory* window = openHistory(0);
     ASSERT_NE(window, nullptr);
     auto* table = control<QTableView>(window, "StringGrid1");
@@ -260,8 +271,7 @@ TEST_F(HistoryWindow, NewEntryArrivesAtTheTopWhileScrolledDownWithoutMovingTheVi
 }
 
 TEST_F(HistoryWindow, ScrollingToTheEndLoadsTheNextPage) {
-    for (int i = 0; i < 450; ++i)
-        insertDataInLOGS(db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)));
+    insertMany(450, [&](int i) { return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)); });
     TfmHistory* window = openHistory(0);
     ASSERT_NE(window, nullptr);
     auto* table = control<QTableView>(window, "StringGrid1");
@@ -329,6 +339,7 @@ TEST_F(HistoryWindow, OneAtATimeEscapeClosesAndCtrlHOpensForTheSelection) {
     EXPECT_EQ(historyWindow(), nullptr);
 
     general->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(general.get()));
     general->selectNode(general->treeModel().nodeById(11));
     QTest::keyClick(general->treeView(), Qt::Key_H, Qt::ControlModifier);
     QCoreApplication::processEvents();
@@ -347,6 +358,8 @@ TEST_F(HistoryWindow, DoubleClickSelectsTheObjectInTheTreeWhenItStillExists) {
     const auto doubleClick = [&](int entryId) {
         const int row = static_cast<int>(ids.indexOf(entryId));
         const QRect cell = table->visualRect(table->model()->index(row, 1));
+        // As a user's double click comes: a click, then the second press.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QCoreApplication::processEvents();
     };
