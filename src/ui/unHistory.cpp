@@ -128,26 +128,30 @@ TreeNode* nodeByPath(const ObjectTreeModel& tree, const QString& path) {
 
 } // namespace
 
-TfmHistory::TfmHistory(RunDatabase& db, Dialogs& dialogs, QWidget* parent)
+TfmHistory::TfmHistory(RunDatabase& db, Dialogs& dialogs, int objectId, const QString& objectPath,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window), m_db(db), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("fmHistory"));
     setWindowTitle(QStringLiteral("Журнал изменений"));
     buildWindow();
     connectHandlers();
     fillAuthors();
-    Timer1->start();
+    showFor(objectId, objectPath);
 }
 
 TfmHistory::~TfmHistory() = default;
 
 TfmHistory* TfmHistory::open(TfmGeneral& general, const TreeNode* node) {
+    const int objectId = node ? node->id() : 0;
+    const QString objectPath = node ? ObjectTreeModel::path(node) : QString();
     TfmHistory* window = general.findChild<TfmHistory*>(QStringLiteral("fmHistory"), Qt::FindDirectChildrenOnly);
-    if (!window) {
-        window = new TfmHistory(general.database(), general.dialogs(), &general);
+    if (window) {
+        window->showFor(objectId, objectPath);
+    } else {
+        window = new TfmHistory(general.database(), general.dialogs(), objectId, objectPath, &general);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->setMainWindow(&general);
     }
-    window->showFor(node ? node->id() : 0, node ? ObjectTreeModel::path(node) : QString());
     window->show();
     window->raise();
     window->activateWindow();

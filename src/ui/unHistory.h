@@ -33,7 +33,9 @@ public:
     // Entries looked at without a user's action while the table is not yet full.
     static constexpr int kAutoScan = 100000;
 
-    TfmHistory(RunDatabase& db, Dialogs& dialogs, QWidget* parent = nullptr);
+    // Reads the history of objectId (0: the whole tree) at once.
+    TfmHistory(RunDatabase& db, Dialogs& dialogs, int objectId = 0, const QString& objectPath = {},
+               QWidget* parent = nullptr);
     ~TfmHistory() override;
 
     // The main window's items and Ctrl+H: the window of this main window (made
