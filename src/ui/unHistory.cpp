@@ -209,6 +209,7 @@ void TfmHistory::buildWindow() {
     StringGrid1->setAlternatingRowColors(true);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 6);
     StringGrid1->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     QHeaderView* header = StringGrid1->horizontalHeader();
     header->setStretchLastSection(true);
