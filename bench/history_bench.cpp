@@ -74,7 +74,8 @@ SchemaBenchDatabase& millionEntries() {
                     .arg(hexLiteral(typicalEntry(2)), hexLiteral(typicalEntry(1))));
     fill.execSql();
     made->commit();
-    fprintf(stderr, "journal of %d entries filled in %lld ms\n", kEntries, static_cast<long long>(timer.elapsed()));
+    fprintf(stderr, "journal of %d entries filled in %lld ms\n", kEntries,
+            static_cast<long long>(timer.elapsed()));
     return *made;
 }
 

@@ -32,7 +32,8 @@ void journal(SchemaBenchDatabase& database, const type_ParametersOfEvents& r, co
     query.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP)"));
     QByteArray bytes = serializeChangeRecord(r);
     if (!when.isEmpty())
-        bytes += timeTrailer(QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd HH:mm")).toMSecsSinceEpoch());
+        bytes +=
+            timeTrailer(QDateTime::fromString(when, QStringLiteral("yyyy-MM-dd HH:mm")).toMSecsSinceEpoch());
     query.setParamBlob(QStringLiteral("perP"), bytes);
     query.execSql();
     database.commit();
@@ -59,22 +60,27 @@ void fillDatabase(SchemaBenchDatabase& database) {
         {QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("Филиалы")},
     };
     for (const auto& o : objects) {
-        database.write(QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, TYPE_NODE) values (%1, %2, '%3', %4)")
-                           .arg(o[0], o[1], o[2], o[1] == QStringLiteral("0") ? QStringLiteral("1") : QStringLiteral("0")));
+        database.write(
+            QStringLiteral("insert into TREETABLE (ID, ID_PARENT, TEXT, TYPE_NODE) values (%1, %2, '%3', %4)")
+                .arg(o[0], o[1], o[2],
+                     o[1] == QStringLiteral("0") ? QStringLiteral("1") : QStringLiteral("0")));
         if (o[1] != QStringLiteral("0"))
-            database.write(QStringLiteral("insert into SERVERS (ID, ID_TREETABLE) values (%1, %1)").arg(o[0]));
+            database.write(
+                QStringLiteral("insert into SERVERS (ID, ID_TREETABLE) values (%1, %1)").arg(o[0]));
     }
     database.commit();
 
     const QString dc = QStringLiteral("\\Москва\\Контроллер домена DC01");
-    journal(database, creationRecord(1, 2, 1, QStringLiteral("Новый объект"), QStringLiteral("\\Москва\\Новый объект")),
+    journal(database,
+            creationRecord(1, 2, 1, QStringLiteral("Новый объект"), QStringLiteral("\\Москва\\Новый объект")),
             QStringLiteral("2026-11-02 09:14"));
     type_ParametersOfEvents rename = change(1, 2, QStringLiteral("\\Москва\\Новый объект"));
     rename.TEXT_TREETABLE_after = QStringLiteral("Контроллер домена DC01");
     rename.DOMAIN_NAME_SERVERS_after = QStringLiteral("dc01.corp.local");
     rename.IP_ADDRES_SERVERS_after = QStringLiteral("10.0.0.10");
     journal(database, rename, QStringLiteral("2026-11-02 09:16"));
-    journal(database, creationRecord(2, 3, 1, QStringLiteral("Сервер 1С"), QStringLiteral("\\Москва\\Сервер 1С")),
+    journal(database,
+            creationRecord(2, 3, 1, QStringLiteral("Сервер 1С"), QStringLiteral("\\Москва\\Сервер 1С")),
             QStringLiteral("2026-11-03 11:40"));
     type_ParametersOfEvents keys = change(2, 2, dc);
     keys.ID_LOGIN_PASS_before = 1;
@@ -97,10 +103,12 @@ void fillDatabase(SchemaBenchDatabase& database) {
     protocol.PORT_SERVERS_before = QStringLiteral("3390");
     protocol.PORT_SERVERS_after = QStringLiteral("22");
     journal(database, protocol, QStringLiteral("2026-12-09 14:05"));
-    journal(database, moveRecord(2, 2, 4, QStringLiteral("Контроллер домена DC01"), dc, QStringLiteral("\\Филиалы")),
+    journal(database,
+            moveRecord(2, 2, 4, QStringLiteral("Контроллер домена DC01"), dc, QStringLiteral("\\Филиалы")),
             QStringLiteral("2026-12-10 08:47"));
-    journal(database, moveRecord(2, 2, 1, QStringLiteral("Контроллер домена DC01"),
-                                 QStringLiteral("\\Филиалы\\Контроллер домена DC01"), QStringLiteral("\\Москва")),
+    journal(database,
+            moveRecord(2, 2, 1, QStringLiteral("Контроллер домена DC01"),
+                       QStringLiteral("\\Филиалы\\Контроллер домена DC01"), QStringLiteral("\\Москва")),
             QStringLiteral("2026-12-10 08:49"));
 }
 
@@ -127,7 +135,8 @@ int main(int argc, char** argv) {
     history->move(276, 110);
     settle(900);
     const QString file = QString::fromLocal8Bit(argv[1]);
-    const int rc = QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    const int rc = QProcess::execute(QStringLiteral("import"),
+                                     {QStringLiteral("-window"), QStringLiteral("root"), file});
     std::printf("%s %s\n", rc == 0 ? "shot" : "FAILED", qPrintable(file));
     history->close();
     setConfigFolder(QString());

@@ -29,8 +29,9 @@ QString historyActionName(int kind) {
 QString historyTimeText(std::optional<qint64> writtenAtMs) {
     if (!writtenAtMs)
         return kNoValueText;
-    return QDateTime::fromMSecsSinceEpoch(*writtenAtMs).toLocalTime().toString(
-        QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return QDateTime::fromMSecsSinceEpoch(*writtenAtMs)
+        .toLocalTime()
+        .toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
 namespace {
@@ -268,8 +269,9 @@ namespace {
 QString csvCell(QString text) {
     if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
         text.prepend(QLatin1Char('\''));
-    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) || text.contains(QLatin1Char(';')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
+    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) ||
+        text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('\n')) ||
+        text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
         text.replace(QLatin1Char('"'), QStringLiteral("\"\""));
         return QLatin1Char('"') + text + QLatin1Char('"');
     }
@@ -286,8 +288,9 @@ QString csvLine(const QStringList& cells) {
 } // namespace
 
 QByteArray historyCsv(const QVector<HistoryRow>& rows) {
-    QString text = csvLine({QStringLiteral("№"), QStringLiteral("Время"), QStringLiteral("Автор"),
-                            QStringLiteral("Действие"), QStringLiteral("Объект"), QStringLiteral("Изменения")});
+    QString text =
+        csvLine({QStringLiteral("№"), QStringLiteral("Время"), QStringLiteral("Автор"),
+                 QStringLiteral("Действие"), QStringLiteral("Объект"), QStringLiteral("Изменения")});
     for (const HistoryRow& row : rows)
         text += csvLine(row.cells());
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();

@@ -37,7 +37,7 @@ struct HistoryRow {
     QString action;
     QString object; // the entry's path
     QString changes;
-    int objectId = 0; // the identity the entry is about, 0 when it names none
+    int objectId = 0;        // the identity the entry is about, 0 when it names none
     QString objectPathAfter; // kind 3: where the object went
 
     QString timeText() const { return historyTimeText(writtenAtMs); }
@@ -96,9 +96,9 @@ public:
     // for a minute by it.
     using Clock = std::function<qint64()>;
 
-    static constexpr int kWindow = 200;         // identities asked for in one statement at first
-    static constexpr int kMaxWindow = 20000;    // the most a sparse journal widens it to
-    static constexpr int kDefaultScan = 10000;  // entries looked at by one olderPage at most
+    static constexpr int kWindow = 200;        // identities asked for in one statement at first
+    static constexpr int kMaxWindow = 20000;   // widened to for sparse identities or a rare filter
+    static constexpr int kDefaultScan = 10000; // entries looked at by one olderPage at most
     static constexpr qint64 kHoleMs = 60000;
     static constexpr int kMaxHoles = 1000;
 

@@ -176,7 +176,8 @@ int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParamete
     fb::Query clock(db.IBDatabase1, transaction);
     clock.setSql(kServerWallClockSql);
     clock.open();
-    const qint64 writtenAt = utcFromServerWallClock(clock.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
+    const qint64 writtenAt =
+        utcFromServerWallClock(clock.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
     clock.close();
     fb::Query query(db.IBDatabase1, transaction);
     query.setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS) returning ID"));

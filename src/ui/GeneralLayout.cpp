@@ -489,8 +489,10 @@ void TfmGeneral::connectHandlers() {
     connect(BitBtn3, &QPushButton::clicked, this, [this] { ClickCreateObjectOnTreeView(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(N8, &QAction::triggered, this, [this] { BitBtn4Click(); });
-    connect(N9, &QAction::triggered, this, [this] { guarded([this] { TfmHistory::open(*this, selectedNode()); }); });
-    connect(N10, &QAction::triggered, this, [this] { guarded([this] { TfmHistory::open(*this, nullptr); }); });
+    connect(N9, &QAction::triggered, this,
+            [this] { guarded([this] { TfmHistory::open(*this, selectedNode()); }); });
+    connect(N10, &QAction::triggered, this,
+            [this] { guarded([this] { TfmHistory::open(*this, nullptr); }); });
     connect(BitBtn5, &QPushButton::clicked, this, service(&GeneralServices::BitBtn5Click));
     connect(Image1, &QToolButton::clicked, this, [this] { Image1Click(); });
     connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(); });

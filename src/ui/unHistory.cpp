@@ -144,7 +144,8 @@ TfmHistory::~TfmHistory() = default;
 TfmHistory* TfmHistory::open(TfmGeneral& general, const TreeNode* node) {
     const int objectId = node ? node->id() : 0;
     const QString objectPath = node ? ObjectTreeModel::path(node) : QString();
-    TfmHistory* window = general.findChild<TfmHistory*>(QStringLiteral("fmHistory"), Qt::FindDirectChildrenOnly);
+    TfmHistory* window =
+        general.findChild<TfmHistory*>(QStringLiteral("fmHistory"), Qt::FindDirectChildrenOnly);
     if (window) {
         window->showFor(objectId, objectPath);
     } else {
@@ -421,13 +422,14 @@ void TfmHistory::rowDoubleClicked(const QModelIndex& index) {
 }
 
 void TfmHistory::saveToFile() {
-    const QString name = m_dialogs.saveFileName(this, QStringLiteral("Журнал изменений.csv"),
-                                                QStringLiteral("CSV (*.csv)"));
+    const QString name =
+        m_dialogs.saveFileName(this, QStringLiteral("Журнал изменений.csv"), QStringLiteral("CSV (*.csv)"));
     if (name.isEmpty())
         return;
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(historyCsv(m_model->rows())) < 0 || !file.commit()) {
-        m_dialogs.showError(this, QStringLiteral("Не удалось сохранить файл «%1»: %2").arg(name, file.errorString()));
+        m_dialogs.showError(
+            this, QStringLiteral("Не удалось сохранить файл «%1»: %2").arg(name, file.errorString()));
         return;
     }
     m_notice = QStringLiteral("сохранено в %1").arg(name);

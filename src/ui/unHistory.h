@@ -91,7 +91,7 @@ private:
     QComboBox* ComboBox2 = nullptr; // kind
     QLineEdit* Edit1 = nullptr;     // text
     QTableView* StringGrid1 = nullptr;
-    QLabel* Label1 = nullptr; // what is shown
+    QLabel* Label1 = nullptr;       // what is shown
     QPushButton* BitBtn1 = nullptr; // save to file
     QPushButton* BitBtn2 = nullptr; // further back
     QTimer* Timer1 = nullptr;       // new entries

@@ -85,7 +85,9 @@ protected:
 } // namespace
 
 TEST_F(History, PagesComeNewestFirstWithoutGapsOrRepeatsAndStopAtTheStart) {
-    insertMany(450, [&](int i) { return deletionRecord(ivanov, i, QStringLiteral("x"), QStringLiteral("\\x%1").arg(i)); });
+    insertMany(450, [&](int i) {
+        return deletionRecord(ivanov, i, QStringLiteral("x"), QStringLiteral("\\x%1").arg(i));
+    });
 
     HistoryReader reader(db, {});
     const QVector<HistoryRow> first = reader.olderPage(100);
@@ -177,20 +179,22 @@ TEST_F(History, ObjectIsFoundInAllFourKindsAndInOlderCopiesUpdatesByItsPaths) {
     // \Офис, updated by us and by an older copy, and deleted. Object 11 and
     // another path are noise.
     QVector<int> expected;
-    expected << insertDataInLOGS(db, creationRecord(ivanov, 10, 5, QStringLiteral("Сервер"),
-                                                    QStringLiteral("\\Старое\\Сервер")));
-    insertDataInLOGS(db, creationRecord(ivanov, 11, 5, QStringLiteral("Шлюз"), QStringLiteral("\\Старое\\Шлюз")));
+    expected << insertDataInLOGS(
+        db, creationRecord(ivanov, 10, 5, QStringLiteral("Сервер"), QStringLiteral("\\Старое\\Сервер")));
+    insertDataInLOGS(db,
+                     creationRecord(ivanov, 11, 5, QStringLiteral("Шлюз"), QStringLiteral("\\Старое\\Шлюз")));
     expected << insertOlderCopyEntry(update(petrov, 0, QStringLiteral("\\Старое\\Сервер")));
     insertOlderCopyEntry(update(petrov, 0, QStringLiteral("\\Старое\\Шлюз")));
-    expected << insertDataInLOGS(db, moveRecord(petrov, 10, 6, QStringLiteral("Сервер"),
-                                                QStringLiteral("\\Старое\\Сервер"), QStringLiteral("\\Офис")));
+    expected << insertDataInLOGS(db,
+                                 moveRecord(petrov, 10, 6, QStringLiteral("Сервер"),
+                                            QStringLiteral("\\Старое\\Сервер"), QStringLiteral("\\Офис")));
     insertDataInLOGS(db, moveRecord(petrov, 11, 6, QStringLiteral("Шлюз"), QStringLiteral("\\Старое\\Шлюз"),
                                     QStringLiteral("\\Офис")));
     expected << insertDataInLOGS(db, update(ivanov, 10, QStringLiteral("\\Офис\\Сервер")));
     expected << insertOlderCopyEntry(update(petrov, 0, QStringLiteral("\\Офис\\Сервер")));
     insertDataInLOGS(db, update(ivanov, 11, QStringLiteral("\\Офис\\Сервер"))); // same path, other identity
-    expected << insertDataInLOGS(db, deletionRecord(ivanov, 10, QStringLiteral("Сервер"),
-                                                    QStringLiteral("\\Офис\\Сервер")));
+    expected << insertDataInLOGS(
+        db, deletionRecord(ivanov, 10, QStringLiteral("Сервер"), QStringLiteral("\\Офис\\Сервер")));
     std::reverse(expected.begin(), expected.end());
 
     HistoryFilter filter;
@@ -232,7 +236,8 @@ TEST_F(History, FiltersCombine) {
 }
 
 TEST_F(History, AFilterThatFewEntriesPassStopsAtItsScanLimit) {
-    insertMany(300, [&](int i) { return deletionRecord(ivanov, i, QStringLiteral("x"), QStringLiteral("\\x")); });
+    insertMany(300,
+               [&](int i) { return deletionRecord(ivanov, i, QStringLiteral("x"), QStringLiteral("\\x")); });
     HistoryFilter filter;
     filter.authorId = petrov;
     HistoryReader reader(db, filter);
@@ -244,7 +249,8 @@ TEST_F(History, AFilterThatFewEntriesPassStopsAtItsScanLimit) {
 }
 
 TEST_F(History, NewerRowsComeNewestFirstAndLateCommitsAreNotLost) {
-    const int first = insertDataInLOGS(db, deletionRecord(ivanov, 1, QStringLiteral("a"), QStringLiteral("\\a")));
+    const int first =
+        insertDataInLOGS(db, deletionRecord(ivanov, 1, QStringLiteral("a"), QStringLiteral("\\a")));
     HistoryFilter filter;
     filter.authorId = ivanov;
     HistoryReader reader(db, filter);
@@ -255,14 +261,16 @@ TEST_F(History, NewerRowsComeNewestFirstAndLateCommitsAreNotLost) {
     fb::Transaction slow(other->IBDatabase1);
     fb::Query late(other->IBDatabase1, slow);
     late.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP) returning ID"));
-    late.setParamBlob(QStringLiteral("perP"),
-                      serializeChangeRecord(deletionRecord(ivanov, 2, QStringLiteral("b"), QStringLiteral("\\b"))));
+    late.setParamBlob(QStringLiteral("perP"), serializeChangeRecord(deletionRecord(
+                                                  ivanov, 2, QStringLiteral("b"), QStringLiteral("\\b"))));
     late.execSql();
     const int lateId = late.field(0).asInteger();
 
-    const int mine = insertDataInLOGS(db, deletionRecord(ivanov, 3, QStringLiteral("c"), QStringLiteral("\\c")));
+    const int mine =
+        insertDataInLOGS(db, deletionRecord(ivanov, 3, QStringLiteral("c"), QStringLiteral("\\c")));
     insertDataInLOGS(db, deletionRecord(petrov, 4, QStringLiteral("d"), QStringLiteral("\\d")));
-    const int last = insertDataInLOGS(db, deletionRecord(ivanov, 5, QStringLiteral("e"), QStringLiteral("\\e")));
+    const int last =
+        insertDataInLOGS(db, deletionRecord(ivanov, 5, QStringLiteral("e"), QStringLiteral("\\e")));
     EXPECT_EQ(idsOf(reader.newerRows()), (QVector<int>{last, mine})); // the filter holds
     EXPECT_TRUE(reader.newerRows().isEmpty());
 

@@ -29,8 +29,8 @@ TEST(HistoryCsv, HeaderRowsQuotingAndFormulaGuardExactly) {
     HistoryRow timed = row(7, QStringLiteral("Иванов"), QStringLiteral("\\Офис\\dc01"),
                            QStringLiteral("Изменил порт подключения с \"22\" на \"2222\" \\Офис\\dc01"));
     timed.writtenAtMs = 1'765'316'000'000;
-    const HistoryRow odd = row(3, QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("\\a,b"),
-                               QStringLiteral(" padded "));
+    const HistoryRow odd =
+        row(3, QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("\\a,b"), QStringLiteral(" padded "));
     HistoryRow corrupt;
     corrupt.id = 2;
     corrupt.corrupt = true;
@@ -38,8 +38,8 @@ TEST(HistoryCsv, HeaderRowsQuotingAndFormulaGuardExactly) {
     corrupt.action = QStringLiteral("повреждённая запись");
 
     const QByteArray csv = historyCsv({timed, odd, corrupt});
-    const QString time = QDateTime::fromMSecsSinceEpoch(1'765'316'000'000).toString(
-        QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    const QString time =
+        QDateTime::fromMSecsSinceEpoch(1'765'316'000'000).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     const QString expected =
         QStringLiteral("№,Время,Автор,Действие,Объект,Изменения\r\n") +
         QStringLiteral("7,%1,Иванов,Изменение,\\Офис\\dc01,"

@@ -99,14 +99,17 @@ protected:
     void journalBothObjects() {
         ofServer << insertDataInLOGS(
             db, creationRecord(kAdmin, 10, 1, QStringLiteral("Сервер"), QStringLiteral("\\Офис\\Сервер")));
-        insertDataInLOGS(db, creationRecord(petrov, 11, 1, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
-        ofServer << insertDataInLOGS(db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("2222")));
+        insertDataInLOGS(
+            db, creationRecord(petrov, 11, 1, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
+        ofServer << insertDataInLOGS(
+            db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("2222")));
         // An older copy's update: no identity, no time.
-        ofServer << insertRawBytes(
-            serializeChangeRecord(portUpdate(kAdmin, 0, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("23"))));
+        ofServer << insertRawBytes(serializeChangeRecord(
+            portUpdate(kAdmin, 0, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("23"))));
         insertDataInLOGS(db, portUpdate(petrov, 11, QStringLiteral("\\Офис\\Шлюз"), QStringLiteral("2200")));
-        ofServer << insertDataInLOGS(db, moveRecord(petrov, 10, 1, QStringLiteral("Сервер"),
-                                                    QStringLiteral("\\Офис\\Сервер"), QStringLiteral("\\Офис")));
+        ofServer << insertDataInLOGS(db,
+                                     moveRecord(petrov, 10, 1, QStringLiteral("Сервер"),
+                                                QStringLiteral("\\Офис\\Сервер"), QStringLiteral("\\Офис")));
         ofServer << insertDataInLOGS(
             db, deletionRecord(kAdmin, 10, QStringLiteral("Сервер"), QStringLiteral("\\Офис\\Сервер")));
         std::reverse(ofServer.begin(), ofServer.end());
@@ -180,7 +183,9 @@ TEST_F(HistoryWindow, OpenedForAnObjectShowsOnlyItsEntriesOfAllFourKinds) {
     EXPECT_EQ(headers, (QStringList{QStringLiteral("№"), QStringLiteral("Время"), QStringLiteral("Автор"),
                                     QStringLiteral("Действие"), QStringLiteral("Объект"),
                                     QStringLiteral("Изменения")}));
-    const auto cell = [&](int row, int column) { return table->model()->index(row, column).data().toString(); };
+    const auto cell = [&](int row, int column) {
+        return table->model()->index(row, column).data().toString();
+    };
     EXPECT_EQ(cell(0, 3), QStringLiteral("Удаление"));
     EXPECT_EQ(cell(1, 3), QStringLiteral("Перемещение"));
     EXPECT_EQ(cell(2, 1), QStringLiteral("—")); // the older copy's entry has no time
@@ -222,9 +227,11 @@ TEST_F(HistoryWindow, FiltersCombine) {
 }
 
 TEST_F(HistoryWindow, CorruptEntryShowsItsRow) {
-    const int a = insertDataInLOGS(db, deletionRecord(kAdmin, 11, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
+    const int a = insertDataInLOGS(
+        db, deletionRecord(kAdmin, 11, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
     const int broken = insertRawBytes(QByteArray(17, '\x01'));
-    const int b = insertDataInLOGS(db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("1")));
+    const int b =
+        insertDataInLOGS(db, portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QStringLiteral("1")));
     TfmHistory* window = openHistory(0);
     ASSERT_NE(window, nullptr);
     auto* table = control<QTableView>(window, "StringGrid1");
@@ -233,7 +240,9 @@ TEST_F(HistoryWindow, CorruptEntryShowsItsRow) {
 }
 
 TEST_F(HistoryWindow, NewEntryArrivesAtTheTopWhileScrolledDownWithoutMovingTheView) {
-    insertMany(300, [&](int i) { return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)); });
+    insertMany(300, [&](int i) {
+        return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i));
+    });
     TfmHistory* window = openHistory(0);
     ASSERT_NE(window, nullptr);
     auto* table = control<QTableView>(window, "StringGrid1");
@@ -248,8 +257,10 @@ TEST_F(HistoryWindow, NewEntryArrivesAtTheTopWhileScrolledDownWithoutMovingTheVi
     const int selectedId = selected.data().toInt();
     const int rowsBefore = table->model()->rowCount();
 
-    const int fresh = insertDataInLOGS(db, deletionRecord(kAdmin, 11, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
-    const int fresher = insertDataInLOGS(db, portUpdate(kAdmin, 11, QStringLiteral("\\Офис\\Шлюз"), QStringLiteral("7")));
+    const int fresh = insertDataInLOGS(
+        db, deletionRecord(kAdmin, 11, QStringLiteral("Шлюз"), QStringLiteral("\\Офис\\Шлюз")));
+    const int fresher =
+        insertDataInLOGS(db, portUpdate(kAdmin, 11, QStringLiteral("\\Офис\\Шлюз"), QStringLiteral("7")));
     window->refreshNewest();
     QCoreApplication::processEvents();
 
@@ -264,14 +275,17 @@ TEST_F(HistoryWindow, NewEntryArrivesAtTheTopWhileScrolledDownWithoutMovingTheVi
 
     // At the very top the new entry is what the user sees.
     table->verticalScrollBar()->setValue(0);
-    const int newest = insertDataInLOGS(db, deletionRecord(kAdmin, 10, QStringLiteral("Сервер"), QStringLiteral("\\Офис\\Сервер")));
+    const int newest = insertDataInLOGS(
+        db, deletionRecord(kAdmin, 10, QStringLiteral("Сервер"), QStringLiteral("\\Офис\\Сервер")));
     window->refreshNewest();
     QCoreApplication::processEvents();
     EXPECT_EQ(table->indexAt(QPoint(2, 2)).data().toInt(), newest);
 }
 
 TEST_F(HistoryWindow, ScrollingToTheEndLoadsTheNextPage) {
-    insertMany(450, [&](int i) { return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i)); });
+    insertMany(450, [&](int i) {
+        return portUpdate(petrov, 10, QStringLiteral("\\Офис\\Сервер"), QString::number(i));
+    });
     TfmHistory* window = openHistory(0);
     ASSERT_NE(window, nullptr);
     auto* table = control<QTableView>(window, "StringGrid1");
