@@ -207,7 +207,12 @@ QVector<HistoryRow> HistoryReader::olderPage(int wanted, int maxScan) {
         const int to = m_below - 1;
         const int span = std::min(m_window, maxScan - looked);
         const int from = std::max(m_first, to - span + 1);
-        QVector<type_LogsEntry> entries = ReadLogsBetween(m_db, from, to);
+        // Author and kind are compared on the server, except for an object's history,
+        // whose entries by anyone teach the paths the object had.
+        const HistoryFilter& f = m_matcher.filter();
+        const bool onServer = f.objectId == 0;
+        QVector<type_LogsEntry> entries =
+            ReadLogsBetween(m_db, from, to, onServer ? f.authorId : 0, onServer ? f.kind : 0);
         if (to == m_newest) {
             QSet<int> present;
             for (const type_LogsEntry& entry : entries)
@@ -215,8 +220,8 @@ QVector<HistoryRow> HistoryReader::olderPage(int wanted, int maxScan) {
             noteHoles(from, to, present);
         }
         std::reverse(entries.begin(), entries.end());
-        looked += static_cast<int>(entries.size());
-        m_scanned += static_cast<int>(entries.size());
+        looked += to - from + 1;
+        m_scanned += to - from + 1;
         m_below = from;
         rows += rowsOf(entries);
         // Few entries in the range (identities skipped) or few of them wanted by the

@@ -109,10 +109,11 @@ public:
 
     // Up to `wanted` further rows below the oldest read so far, newest first,
     // looking at no more than maxScan entries; fewer rows when the journal's
-    // start is reached or the scan ends (atStart() tells which).
+    // start is reached or the scan ends (atStart() tells which). Identities
+    // count as looked at whether or not an entry holds them.
     QVector<HistoryRow> olderPage(int wanted, int maxScan = kDefaultScan);
     bool atStart() const { return m_started && m_below <= m_first; }
-    // Entries looked at so far going back.
+    // Identities looked at so far going back.
     int scanned() const { return m_scanned; }
 
     // Rows journalled since the newest entry read, and entries whose identity was

@@ -50,8 +50,11 @@ int Last_ID_To_LOGS(RunDatabase& db);
 QVector<type_LogsEntry> ReadLogsAfter(RunDatabase& db, int perID, int perLimit);
 // The entries among these IDs that exist, oldest first.
 QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids);
-// The entries with perFromID <= ID <= perToID, oldest first, read by key range.
-QVector<type_LogsEntry> ReadLogsBetween(RunDatabase& db, int perFromID, int perToID);
+// The entries with perFromID <= ID <= perToID, oldest first, read by key range;
+// with perUserID or perType not 0 only those of that author or kind (and any too
+// short to tell), compared on the server.
+QVector<type_LogsEntry> ReadLogsBetween(RunDatabase& db, int perFromID, int perToID, int perUserID = 0,
+                                        int perType = 0);
 // The oldest entry's ID, 0 when the journal is empty.
 int First_ID_To_LOGS(RunDatabase& db);
 // How many entries lie above perID, counting no further than perCap.

@@ -172,6 +172,12 @@ TEST_F(History, CorruptEntryIsOneRowAndTheListingGoesOn) {
     EXPECT_EQ(rows[2].action, QStringLiteral("повреждённая запись"));
     EXPECT_EQ(rows[2].cells().value(0), QString::number(broken));
     EXPECT_FALSE(rows[0].corrupt);
+
+    // The author compared on the server still lets through what is too short to name one.
+    HistoryFilter filter;
+    filter.authorId = petrov;
+    HistoryReader byAuthor(db, filter);
+    EXPECT_EQ(idsOf(readAll(byAuthor)), (QVector<int>{empty, broken}));
 }
 
 TEST_F(History, ObjectIsFoundInAllFourKindsAndInOlderCopiesUpdatesByItsPaths) {
