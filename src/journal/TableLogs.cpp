@@ -5,10 +5,9 @@
 #include "fb/Query.h"
 #include "fb/Transaction.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <algorithm>
-
-#include <QDateTime>
 
 type_ParametersOfEvents gperParametersOfEventsUPDATE;
 
@@ -41,16 +40,6 @@ qint64 generatorValue() {
     return query->field(0).asInt64();
 }
 
-// The server's wall clock in milliseconds, read in the write transaction so the
-// time belongs to the insert that follows.
-qint64 serverWallClockMs() {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
-                                 "current_timestamp) from RDB$DATABASE"));
-    query->open();
-    return query->field(0).asInt64();
-}
-
 } // namespace
 
 qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs) {
@@ -64,9 +53,26 @@ qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs) {
     return serverWallClockMs - quarters * quarterHour;
 }
 
+namespace {
+
+// The entry's bytes, stamped with the server's clock read in the transaction that
+// will insert it, so the time is the insert's own.
+QByteArray stampedEntry(fb::Database& db, fb::Transaction& transaction,
+                        const type_ParametersOfEvents& record) {
+    fb::Query query(db, transaction);
+    query.setSql(QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
+                                "current_timestamp) from RDB$DATABASE"));
+    query.open();
+    const qint64 writtenAt =
+        utcFromServerWallClock(query.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
+    return serializeChangeRecord(record) + timeTrailer(writtenAt);
+}
+
+} // namespace
+
 void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents) {
-    const qint64 writtenAt = utcFromServerWallClock(serverWallClockMs(), QDateTime::currentMSecsSinceEpoch());
-    const QByteArray bytes = serializeChangeRecord(perParametersOfEvents) + timeTrailer(writtenAt);
+    RunDatabase& db = runDatabase();
+    const QByteArray bytes = stampedEntry(db.IBDatabase1, db.IBTransaction2, perParametersOfEvents);
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS)"));
     query->setParamBlob(QStringLiteral("perPARAMETERS"), bytes);
@@ -171,7 +177,8 @@ int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParamete
     fb::Transaction transaction(db.IBDatabase1);
     fb::Query query(db.IBDatabase1, transaction);
     query.setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS) returning ID"));
-    query.setParamBlob(QStringLiteral("perPARAMETERS"), serializeChangeRecord(perParametersOfEvents));
+    query.setParamBlob(QStringLiteral("perPARAMETERS"),
+                       stampedEntry(db.IBDatabase1, transaction, perParametersOfEvents));
     query.execSql();
     const int id = query.fieldByName(QStringLiteral("ID")).asInteger();
     transaction.commit();
