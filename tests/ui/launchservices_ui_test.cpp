@@ -314,6 +314,22 @@ TEST_F(LaunchWindow, ClosingStopsTheWatcherAndATimeoutWakesIt) {
     window.reset();
 }
 
+TEST_F(LaunchWindow, TwoWindowsKeepTheirOwnSessionsAndOneClosingLeavesTheOtherWorking) {
+    open();
+    auto second = std::make_unique<TfmGeneral>(db, kAdmin, dialogs, *services);
+    clickNode(10);
+    connectButton();
+    ASSERT_EQ(spawner.requests.size(), 1u);
+    EXPECT_TRUE(bold(10));
+    EXPECT_FALSE(second->treeModel().nodeById(10)->isBold());
+    EXPECT_EQ(services->watchersOf(*second)->MAS_PID_PROCESS.size(), 0);
+
+    second->requestClose();
+    second.reset();
+    processes.end(startedPid(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!bold(10), 3000);
+}
+
 // --- hotkeys ----------------------------------------------------------------------------------
 
 TEST_F(LaunchWindow, ConfiguredCombinationRestoresTheMinimisedWindowAndTracesOnlyItsKeys) {
