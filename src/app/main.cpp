@@ -1,3 +1,4 @@
+#include "fb/Termination.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramServices.h"
@@ -13,6 +14,18 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("vestibar"));
     QApplication::setApplicationDisplayName(QStringLiteral("vestibar"));
 
+    // A terminating signal (the desktop session ending, kill) closes the program the
+    // way its own close does, attachments still working for the last writes.
+    fb::onTerminationSignal([] {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                if (fmGeneral)
+                    fmGeneral->requestClose();
+                QApplication::quit();
+            },
+            Qt::QueuedConnection);
+    });
     // Outlives both windows: the main window calls it until it is deleted below.
     ProgramServices services(qtDialogs());
     // The sign-in window may connect, sign in and open the main window right here.

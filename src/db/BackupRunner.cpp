@@ -3,7 +3,6 @@
 #include "fb/Error.h"
 #include "fb/Service.h"
 
-
 BackupRunner::BackupRunner(QObject* parent) : QObject(parent) {
     connect(&m_poll, &QTimer::timeout, this, &BackupRunner::collect);
 }
