@@ -1,5 +1,6 @@
 // The controls of the settings window and where they sit.
 
+#include "ui/BackupProgressPanel.h"
 #include "ui/ButtonPictures.h"
 #include "ui/SetingsRules.h"
 #include "ui/unSetings.h"
@@ -120,9 +121,14 @@ QWidget* TfmSetings::buildConnectionTab() {
     bottom->addWidget(Label5, 1);
     bottom->addWidget(BitBtn1);
 
+    // Shown from the first backup or restore on.
+    BackupProgress = new BackupProgressPanel(TabSheet1);
+    BackupProgress->hide();
+
     auto* layout = new QVBoxLayout(TabSheet1);
     layout->addWidget(buildConnectionGroup(TabSheet1));
     layout->addLayout(folders);
+    layout->addWidget(BackupProgress, 1);
     layout->addStretch(1);
     layout->addLayout(bottom);
     return TabSheet1;
