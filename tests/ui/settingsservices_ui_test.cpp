@@ -5,6 +5,7 @@
 #include "app/Variable.h"
 #include "db/Backup.h"
 #include "notes/NotesRtf.h"
+#include "notes/NotesStore.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
 #include "ui/BackupProgressPanel.h"
@@ -464,6 +465,38 @@ TEST_F(SettingsServicesWindow, BoldFromTheToolbarIsStoredAsRtfAndComesBack) {
     EXPECT_EQ(again.charFormat().fontWeight(), QFont::Bold);
     click("BitBtn2");
     EXPECT_EQ(storedNotes(), stored);
+}
+
+// Another copy's formatting that ours cannot keep (here a highlight) goes only
+// when the user agrees; No stores the notes as they were.
+TEST_F(SettingsServicesWindow, EditedNotesWithFormattingBeyondOursAskBeforeItIsDropped) {
+    const QByteArray foreign("{\\rtf1\\ansi\\ansicpg1251{\\colortbl;\\red255\\green255\\blue0;}"
+                             "\\highlight1 \\'e2\\'e0\\'e6\\'ed\\'ee\\highlight0\\par}");
+    setNotes(server10, foreign);
+    open();
+    loadServer();
+    auto* notes = control<QTextEdit>("RichEditNotes");
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("важно"));
+    notes->setFocus();
+    notes->moveCursor(QTextCursor::End);
+    typeText(notes, QStringLiteral("!"));
+
+    dialogs.answers.push_back(Dialogs::Answer::No);
+    click("BitBtn2");
+    EXPECT_EQ(dialogs.questions, QStringList{kDropFormattingQuestion});
+    EXPECT_EQ(storedNotes(), foreign);
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("важно")); // the stored notes are shown again
+
+    notes->moveCursor(QTextCursor::End);
+    typeText(notes, QStringLiteral("!"));
+    dialogs.answers.push_back(Dialogs::Answer::Yes);
+    click("BitBtn2");
+    const QByteArray written = storedNotes();
+    EXPECT_NE(written, foreign);
+    const NotesReadResult read = readNotesRtf(written);
+    EXPECT_FALSE(read.beyondSubset);
+    ASSERT_EQ(read.model.size(), 1);
+    EXPECT_EQ(read.model[0].text(), QStringLiteral("важно!"));
 }
 
 TEST_F(SettingsServicesWindow, SizeBoxFollowsTheSelectionWithoutFlatteningMixedSizes) {
