@@ -111,6 +111,7 @@ private:
 
     void setUpBackupTab();
     BackupTabValues backupTabValues() const;
+    void makeRoomForProgress();
 
     QString newUserProblem() const;
     void changeOwnPassword();

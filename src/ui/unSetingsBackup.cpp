@@ -7,8 +7,12 @@
 #include "ui/unSetings.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
 
 void TfmSetings::setUpBackupTab() {
     m_backup = new BackupRestoreActions(this, m_dialogs, BackupProgress);
@@ -16,6 +20,11 @@ void TfmSetings::setUpBackupTab() {
     m_backup->setControlsToDisable({BtnBackup, BtnRestore, BtnSelectBackupFolder, BtnSelectRestoreFolder,
                                     EditBackupFolder, EditRestoreFolder, ComboSelectBackupFile});
     connect(m_backup, &BackupRestoreActions::backupMade, this, [this] { LoadListofBackupFiles(); });
+    connect(m_backup, &BackupRestoreActions::busyChanged, this, [this](bool busy) {
+        // Once the shown panel is in the layout.
+        if (busy)
+            QTimer::singleShot(0, this, [this] { makeRoomForProgress(); });
+    });
     connect(BtnSelectBackupFolder, &QPushButton::clicked, this, [this] { BtnSelectBackupFolderClick(); });
     connect(BtnSelectRestoreFolder, &QPushButton::clicked, this, [this] { BtnSelectRestoreFolderClick(); });
     connect(BtnBackup, &QPushButton::clicked, this, [this] { BtnBackupClick(); });
@@ -33,6 +42,19 @@ BackupTabValues TfmSetings::backupTabValues() const {
     values.restoreFolder = EditRestoreFolder->text();
     values.chosenBackup = ComboSelectBackupFile->currentText();
     return values;
+}
+
+// The window's own minimum is worked out from the tabs' cached sizes and comes
+// out a few pixels short once the panel shows: the fields above it would be
+// squeezed. Grow to the size the tab asks for, as far as the screen allows.
+void TfmSetings::makeRoomForProgress() {
+    if (QLayout* outer = layout())
+        outer->activate();
+    int need = sizeHint().height();
+    if (const QScreen* shown = screen())
+        need = std::min(need, shown->availableGeometry().height());
+    if (height() < need)
+        resize(width(), need);
 }
 
 bool TfmSetings::backupRunning() const {

@@ -286,6 +286,12 @@ TEST_F(SettingsServicesWindow, BackupAndRestoreRunFromTheSettingsTabOfTheProgram
     auto* panel = control<BackupProgressPanel>(settings, "BackupProgressPanel");
     auto* backup = control<QPushButton>(settings, "BtnBackup");
     click(backup);
+    QCoreApplication::processEvents();
+    // The panel takes room of its own: the fields above it keep their height.
+    for (const char* name : {"EditRestoreFolder", "ComboSelectBackupFile", "EditBackupFolder", "Edit1"}) {
+        auto* field = control<QWidget>(settings, name);
+        EXPECT_GE(field->height(), field->minimumSizeHint().height()) << name;
+    }
     EXPECT_TRUE(settings->backupRunning());
     EXPECT_FALSE(backup->isEnabled());
     EXPECT_TRUE(panel->isVisible());
