@@ -17,57 +17,27 @@ void ProgramServices::TUpdateApp(TfmGeneral& window, const QString& perVersion) 
 void ProgramServices::POSITION_FORM_ON_MONITOR(QWidget* form, int perMONITOR, int perPOSITION) {
     m_settings->POSITION_FORM_ON_MONITOR(form, perMONITOR, perPOSITION);
 }
-void ProgramServices::BitBtn5Click(TfmGeneral& window) {
-    m_settings->BitBtn5Click(window);
-}
+void ProgramServices::BitBtn5Click(TfmGeneral& window) { m_settings->BitBtn5Click(window); }
 
-void ProgramServices::initialization_hotkey(TfmGeneral& window) {
-    m_launch->initialization_hotkey(window);
-}
-void ProgramServices::deinitialization_hotkey(TfmGeneral& window) {
-    m_launch->deinitialization_hotkey(window);
-}
+void ProgramServices::initialization_hotkey(TfmGeneral& window) { m_launch->initialization_hotkey(window); }
+void ProgramServices::deinitialization_hotkey(TfmGeneral& window) { m_launch->deinitialization_hotkey(window); }
 void ProgramServices::WndProc(TfmGeneral& window, int wParam, int lParam) {
     m_launch->WndProc(window, wParam, lParam);
 }
-void ProgramServices::start_potok(TfmGeneral& window) {
-    m_launch->start_potok(window);
-}
-void ProgramServices::stop_potok(TfmGeneral& window) {
-    m_launch->stop_potok(window);
-}
-void ProgramServices::start_potok3(TfmGeneral& window) {
-    m_launch->start_potok3(window);
-}
-void ProgramServices::stop_potok3(TfmGeneral& window) {
-    m_launch->stop_potok3(window);
-}
-void ProgramServices::Timer1Timer(TfmGeneral& window) {
-    m_launch->Timer1Timer(window);
-}
-void ProgramServices::BitBtn1Click(TfmGeneral& window) {
-    m_launch->BitBtn1Click(window);
-}
+void ProgramServices::start_potok(TfmGeneral& window) { m_launch->start_potok(window); }
+void ProgramServices::stop_potok(TfmGeneral& window) { m_launch->stop_potok(window); }
+void ProgramServices::start_potok3(TfmGeneral& window) { m_launch->start_potok3(window); }
+void ProgramServices::stop_potok3(TfmGeneral& window) { m_launch->stop_potok3(window); }
+void ProgramServices::Timer1Timer(TfmGeneral& window) { m_launch->Timer1Timer(window); }
+void ProgramServices::BitBtn1Click(TfmGeneral& window) { m_launch->BitBtn1Click(window); }
 
-void ProgramServices::Image1Click(TfmGeneral& window) {
-    m_settings->Image1Click(window);
-}
-void ProgramServices::BitBtn12Click(TfmGeneral& window, int keySetId) {
-    m_settings->BitBtn12Click(window, keySetId);
-}
+void ProgramServices::Image1Click(TfmGeneral& window) { m_settings->Image1Click(window); }
+void ProgramServices::BitBtn12Click(TfmGeneral& window, int keySetId) { m_settings->BitBtn12Click(window, keySetId); }
 
-void ProgramServices::CreateObjectOnTreeView(TfmGeneral& window) {
-    m_treeEdit->CreateObjectOnTreeView(window);
-}
-void ProgramServices::DeleteObjectOnTreeView(TfmGeneral& window) {
-    m_treeEdit->DeleteObjectOnTreeView(window);
-}
-void ProgramServices::N4Click(TfmGeneral& window) {
-    m_treeEdit->N4Click(window);
-}
-void ProgramServices::N5Click(TfmGeneral& window) {
-    m_treeEdit->N5Click(window);
-}
+void ProgramServices::CreateObjectOnTreeView(TfmGeneral& window) { m_treeEdit->CreateObjectOnTreeView(window); }
+void ProgramServices::DeleteObjectOnTreeView(TfmGeneral& window) { m_treeEdit->DeleteObjectOnTreeView(window); }
+void ProgramServices::N4Click(TfmGeneral& window) { m_treeEdit->N4Click(window); }
+void ProgramServices::N5Click(TfmGeneral& window) { m_treeEdit->N5Click(window); }
 void ProgramServices::TreeView1DragDrop(TfmGeneral& window, int draggedId, int targetId) {
     m_treeEdit->TreeView1DragDrop(window, draggedId, targetId);
 }
@@ -82,9 +52,5 @@ void ProgramServices::RichEditNotesSelectionChange(TfmGeneral& window) {
     m_settings->RichEditNotesSelectionChange(window);
 }
 
-void ProgramServices::windowCreated(TfmGeneral& window) {
-    m_treeEdit->windowCreated(window);
-}
-void ProgramServices::windowClosing(TfmGeneral& window) {
-    m_treeEdit->windowClosing(window);
-}
+void ProgramServices::windowCreated(TfmGeneral& window) { m_treeEdit->windowCreated(window); }
+void ProgramServices::windowClosing(TfmGeneral& window) { m_treeEdit->windowClosing(window); }
