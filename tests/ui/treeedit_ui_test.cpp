@@ -10,6 +10,7 @@
 #include "tree/ObjectRows.h"
 #include "tree/TreeEditing.h"
 #include "ui/AlertWindow.h"
+#include "ui/ProgramServices.h"
 #include "ui/TreeEditServices.h"
 #include "ui/TreeEditSession.h"
 #include "ui/unGeneral.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -443,8 +446,118 @@ TEST_F(TreeEditWindows, SearchIgnoresCaseFindsNextWrapsAndRestartsWhenTheHitIsRe
     EXPECT_EQ(a.selectedId(), 10);
 }
 
-// --- listening
-// -------------------------------------------------------------------------------------------------
+// --- many operations at once ---
+
+// Rows whose parent chain does not end at the top level: orphans or cycles.
+QStringList unplacedRows(RunDatabase& db) {
+    fb::Query q(db.IBDatabase1, db.IBTransaction1);
+    q.setSql(QStringLiteral("select ID, ID_PARENT from TREETABLE"));
+    QHash<int, int> parents;
+    for (q.open(); !q.eof(); q.next())
+        parents.insert(q.field(0).asInteger(), q.field(1).asInteger());
+    QStringList bad;
+    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+        int at = it.key();
+        std::set<int> seen;
+        while (at != 0 && parents.contains(at) && seen.insert(at).second)
+            at = parents.value(at);
+        if (at != 0)
+            bad << QString::number(it.key());
+    }
+    return bad;
+}
+
+TEST_F(TreeEditWindows, ASeededRandomRunOfThreeClientsEndsWithEveryTreeEqualToTheTable) {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    QRandomGenerator random(seed);
+    Client* all[] = {&open(petrov), &open(kAdmin), &open(kAdmin)};
+    const auto anyNode = [&](Client& client) -> int {
+        const int count = client.tree().nodeCount();
+        if (count == 0)
+            return 0;
+        TreeNode* at = client.tree().nodeAtAbsoluteIndex(static_cast<int>(random.bounded(count)));
+        return at ? at->id() : 0;
+    };
+    for (int step = 0; step < 200; ++step) {
+        Client& client = *all[random.bounded(3)];
+        const int id = anyNode(client);
+        if (id != 0)
+            client.window->selectNode(client.node(id));
+        else
+            client.window->treeView()->selectionModel()->clear();
+        switch (random.bounded(6)) {
+        case 0:
+        case 1:
+            client.services.CreateObjectOnTreeView(*client.window);
+            break;
+        case 2:
+            if (id != 0 && client.tree().nodeCount() > 6) {
+                client.dialogs.answers.push_back(Dialogs::Answer::Yes);
+                client.services.DeleteObjectOnTreeView(*client.window);
+            }
+            break;
+        case 3:
+        case 4:
+            if (const int target = anyNode(client); id != 0 && target != 0)
+                client.services.TreeView1DragDrop(*client.window, id, target);
+            break;
+        case 5:
+            if (id != 0) {
+                if (random.bounded(2) == 0)
+                    client.services.N4Click(*client.window);
+                else
+                    client.services.N5Click(*client.window);
+            }
+            break;
+        }
+        // Sometimes the others run their deliveries at once, sometimes later.
+        if (random.bounded(3) == 0)
+            QCoreApplication::processEvents();
+    }
+    const MemoryTree::Shape table = tableShape();
+    for (Client* client : all) {
+        EXPECT_TRUE(settle([&] { return client->shape() == table; }))
+            << MemoryTree::differences(client->shape(), table);
+        EXPECT_FALSE(client->session().listeningLost());
+    }
+    EXPECT_EQ(unplacedRows(db), QStringList());
+    // The refusals are the database's own words, nothing else.
+    for (Client* client : all) {
+        for (const QString& error : client->dialogs.errors)
+            EXPECT_TRUE(error == kObjectGoneText || error == kObjectBusyText || error == kMoveBelowItselfText)
+                << error.toStdString();
+    }
+}
+
+// --- the running program's services ---
+
+TEST_F(TreeEditWindows, TheProgramsServicesGiveEachWindowItsFollowingAndStopItAtClose) {
+    FakeDialogs dialogs;
+    ProgramServices program(dialogs);
+    auto otherDb = testsupport::connectAnother(dbPath);
+    TfmGeneral window(*otherDb, kAdmin, dialogs, program);
+    window.show();
+    TreeEditSession* session = TreeEditSession::of(window);
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherDb->IBEvents1.listening(); }, 5000));
+
+    Client& a = open(petrov);
+    a.clickNode(2);
+    a.click("BitBtn3");
+    const int created = a.selectedId();
+    ASSERT_TRUE(settle([&] { return window.treeModel().contains(created); }));
+
+    window.requestClose();
+    EXPECT_EQ(session->scheduler(), nullptr);
+    a.clickNode(created);
+    a.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    a.trigger("N1");
+    QTest::qWait(200);
+    EXPECT_TRUE(window.treeModel().contains(created)); // closed: followed no more
+}
+
+// --- listening ---
 
 TEST_F(TreeEditWindows, ALostConnectionIsShownAndAReconnectCatchesUp) {
     Client& a = open(petrov);
