@@ -111,7 +111,9 @@ void TreeEditSession::rebuildTree() {
 }
 
 void TreeEditSession::onListeningLost() {
-    if (!m_scheduler)
+    // A reconnect of the sign-in window closes and attaches again before the news
+    // of the close arrives: nothing is lost then.
+    if (!m_scheduler || m_window.database().IBEvents1.attached())
         return;
     if (!m_lost)
         m_window.appendTrace(
