@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 #include <gtest/gtest.h>
@@ -340,6 +342,35 @@ TEST_F(TreeEditWindows, DeliveriesWaitWhileTheDeleteQuestionIsOpenAndTheNodeIsFo
     ASSERT_TRUE(settle([&] { return b.shape() == tableShape() && a.shape() == tableShape(); }))
         << MemoryTree::differences(b.shape(), tableShape());
     EXPECT_TRUE(b.dialogs.errors.isEmpty());
+}
+
+TEST_F(TreeEditWindows, DeliveriesWaitWhileANestedEventLoopOfABoxOrADragRuns) {
+    Client& a = open(petrov);
+    Client& b = open(kAdmin);
+    bool patchedInside = true;
+    bool patchedAfter = false;
+    QEventLoop program; // the application's own loop
+    QTimer poll;
+    QTimer::singleShot(0, &program, [&] {
+        a.clickNode(11);
+        a.dialogs.answers.push_back(Dialogs::Answer::Yes);
+        a.trigger("N1");
+        QEventLoop nested; // what a modal box or a drag runs
+        QTimer::singleShot(500, &nested, &QEventLoop::quit);
+        nested.exec();
+        patchedInside = b.node(11) == nullptr;
+        poll.start(20);
+    });
+    QObject::connect(&poll, &QTimer::timeout, &program, [&] {
+        if (!b.node(11)) {
+            patchedAfter = true;
+            program.quit();
+        }
+    });
+    QTimer::singleShot(8000, &program, &QEventLoop::quit);
+    program.exec();
+    EXPECT_FALSE(patchedInside);
+    EXPECT_TRUE(patchedAfter);
 }
 
 // --- one client's operations ------------------------------------------------------------------------------
