@@ -66,12 +66,16 @@ void TreeEditSession::start() {
 }
 
 void TreeEditSession::stop() {
+    m_stopped = true;
     m_reattach.stop();
     disconnect(&m_window.database().IBEvents1, nullptr, this, nullptr);
-    m_scheduler.reset();
+    if (m_scheduler)
+        disconnect(&m_window.database().IBEvents1, nullptr, m_scheduler.get(), nullptr);
 }
 
 void TreeEditSession::catchUp() {
+    if (m_stopped)
+        return;
     const JournalFollower::Result result = m_follower.catchUp();
     for (const QString& line : result.trace)
         m_window.appendTrace(line);
@@ -113,7 +117,7 @@ void TreeEditSession::rebuildTree() {
 void TreeEditSession::onListeningLost() {
     // A reconnect of the sign-in window closes and attaches again before the news
     // of the close arrives: nothing is lost then.
-    if (!m_scheduler || m_window.database().IBEvents1.attached())
+    if (!m_scheduler || m_stopped || m_window.database().IBEvents1.attached())
         return;
     if (!m_lost)
         m_window.appendTrace(

@@ -30,15 +30,17 @@ public:
     // Before the window's tree is built: takes the journal's end as the mark,
     // listens for the journal's event and asks for a first catch-up.
     void start();
-    // The window closes: no catch-up runs any more.
+    // The window closes: no catch-up runs any more. The scheduler stays, so that a
+    // Hold taken before (a question still open) ends safely.
     void stop();
 
     TfmGeneral& window() { return m_window; }
     WindowTree& tree() { return m_tree; }
     JournalFollower& follower() { return m_follower; }
     TreeSearch& search() { return m_search; }
-    // nullptr once stopped.
+    // nullptr before start().
     CatchUpScheduler* scheduler() { return m_scheduler.get(); }
+    bool stopped() const { return m_stopped; }
     bool listeningLost() const { return m_lost; }
     void setReattachInterval(int ms) { m_reattach.setInterval(ms); }
 
@@ -76,4 +78,5 @@ private:
     std::unique_ptr<CatchUpScheduler> m_scheduler;
     QTimer m_reattach;
     bool m_lost = false;
+    bool m_stopped = false;
 };

@@ -580,7 +580,7 @@ TEST_F(TreeEditWindows, TheProgramsServicesGiveEachWindowItsFollowingAndStopItAt
     ASSERT_TRUE(settle([&] { return window.treeModel().contains(created); }));
 
     window.requestClose();
-    EXPECT_EQ(session->scheduler(), nullptr);
+    EXPECT_TRUE(session->stopped());
     a.clickNode(created);
     a.dialogs.answers.push_back(Dialogs::Answer::Yes);
     a.trigger("N1");
