@@ -66,7 +66,8 @@ public:
         batch.str(base, QStringLiteral("PATH"), QStringLiteral("/srv/firebird/основная.fdb"));
         batch.str(base, QStringLiteral("LOGIN"), QStringLiteral("SYSDBA"));
         batch.str(base, QStringLiteral("PASS"), QStringLiteral("masterkey"));
-        batch.str(base, QStringLiteral("IP"), QStringLiteral("10.0.0.5"));
+        // A server on this machine: opening lists the 500 backups too.
+        batch.str(base, QStringLiteral("IP"), QStringLiteral("127.0.0.1"));
         batch.boolean(base, QStringLiteral("AUTOCONNECT"), true);
         batch.boolean(set, QStringLiteral("ONTOP"), true);
         batch.integer(set, QStringLiteral("TRANSPARENCY"), 220);

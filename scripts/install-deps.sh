@@ -10,6 +10,7 @@ packages=(
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     freerdp2-x11 putty xdg-utils libxcb-xinput-dev libxcb-xtest0-dev
     python3 openssl
+    dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

@@ -3,7 +3,8 @@
 #   1. the normal build, warnings as errors: every test;
 #   2. AddressSanitizer and UndefinedBehaviorSanitizer: every test;
 #   3. without widgets (tree, windows and the program left out): its unit tests;
-#   4. ThreadSanitizer: the tests that need no window (labels unit and db).
+#   4. ThreadSanitizer: the tests that need no window (labels unit and db), except
+#      the update downloads (see the tsan stage).
 # VESTIBAR_TEST_STAGES picks some of them, e.g. "normal nowidgets".
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -72,7 +73,12 @@ for s in $stages; do
         configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTIBAR_SANITIZE_THREAD=ON \
             -DVESTIBAR_BUILD_BENCH=OFF
         cmake --build build-tsan -j"$jobs" --target vestibar_headless_tests
-        run_ctest build-tsan -L "unit|db"
+        # The downloads run on Qt's own network thread, which hands buffers over
+        # under Qt's futex-based locks; Qt is not built for the thread checker, so
+        # it cannot see them and reports every handover. Our update code starts
+        # no thread of its own.
+        run_ctest build-tsan -L "unit|db" -E '^UpdateFlow\.'
+
         ;;
     *)
         echo "test.sh: unknown stage $s" >&2

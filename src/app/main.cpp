@@ -1,3 +1,5 @@
+#include "fb/Termination.h"
+#include "platform/TerminationSignals.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/ProgramServices.h"
@@ -13,6 +15,16 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("vestibar"));
     QApplication::setApplicationDisplayName(QStringLiteral("vestibar"));
 
+    // A terminating signal (the desktop session ending, kill) closes the program the
+    // way its own close does. The client library would shut every attachment down
+    // on such a signal and let the program run on without them: refuse that.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, [] {
+        if (fmGeneral)
+            fmGeneral->requestClose();
+        QApplication::quit();
+    });
+    fb::onTerminationSignal([] {});
     // Outlives both windows: the main window calls it until it is deleted below.
     ProgramServices services(qtDialogs());
     // The sign-in window may connect, sign in and open the main window right here.

@@ -3,9 +3,9 @@
 #include "fb/Error.h"
 #include "fb/Service.h"
 
-#include <QThread>
-
-BackupRunner::BackupRunner(QObject* parent) : QObject(parent) {}
+BackupRunner::BackupRunner(QObject* parent) : QObject(parent) {
+    connect(&m_poll, &QTimer::timeout, this, &BackupRunner::collect);
+}
 
 BackupRunner::~BackupRunner() {
     stop();
@@ -36,43 +36,54 @@ BackupRunner::Outcome BackupRunner::run(const ServiceJob& job,
 bool BackupRunner::start(const ServiceJob& job) {
     if (busy())
         return false;
-    m_stop = std::make_shared<std::atomic<bool>>(false);
-    const auto stopFlag = m_stop;
-    m_thread = QThread::create([this, job, stopFlag] {
+    m_stop = false;
+    m_mailbox = std::make_shared<Mailbox>();
+    m_thread = std::thread([this, job, mailbox = m_mailbox] {
         const Outcome outcome = run(
             job,
-            [this](const QString& text) {
-                QMetaObject::invokeMethod(
-                    this, [this, text] { emit line(text); }, Qt::QueuedConnection);
+            [&mailbox](const QString& text) {
+                const std::lock_guard guard(mailbox->lock);
+                mailbox->lines << text;
             },
-            *stopFlag);
-        QMetaObject::invokeMethod(
-            this, [this, outcome, stopFlag] { deliverEnd(outcome, stopFlag); }, Qt::QueuedConnection);
+            m_stop);
+        const std::lock_guard guard(mailbox->lock);
+        mailbox->end = outcome;
     });
-    m_thread->setObjectName(QStringLiteral("backup"));
-    m_thread->start();
+    m_poll.start(kPollMs);
     return true;
 }
 
-void BackupRunner::deliverEnd(const Outcome& outcome, const std::shared_ptr<std::atomic<bool>>& stopFlag) {
-    // A job that stop() already waited for has no one left to tell.
-    if (stopFlag != m_stop)
+void BackupRunner::collect() {
+    if (!m_mailbox)
+        return;
+    QStringList lines;
+    std::optional<Outcome> end;
+    {
+        const std::lock_guard guard(m_mailbox->lock);
+        lines.swap(m_mailbox->lines);
+        end.swap(m_mailbox->end);
+    }
+    // A slot may stop() or start anew: keep going only while this job is current.
+    const auto job = m_mailbox;
+    for (const QString& text : std::as_const(lines)) {
+        emit line(text);
+        if (m_mailbox != job)
+            return;
+    }
+    if (!end)
         return;
     join();
-    emit finished(outcome.ok, outcome.errorText, outcome.targetExists);
+    emit finished(end->ok, end->errorText, end->targetExists);
 }
 
 void BackupRunner::join() {
-    if (!m_thread)
-        return;
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
-    m_stop.reset();
+    m_poll.stop();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_mailbox.reset();
 }
 
 void BackupRunner::stop() {
-    if (m_stop)
-        *m_stop = true;
+    m_stop = true;
     join();
 }

@@ -2,11 +2,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
-
-class QThread;
+#include <mutex>
+#include <optional>
+#include <thread>
 
 // One backup or restore job for the server's service manager.
 struct ServiceJob {
@@ -28,6 +31,10 @@ struct ServiceJob {
 // thread that owns this object. Firebird cannot cancel a running job: stop()
 // only ends the reading and detaches (the server finishes on its own) and waits
 // for the thread; the destructor does the same.
+//
+// The thread hands lines and its outcome over through a locked mailbox that a
+// timer on the owner's thread empties: nothing crosses threads through Qt's
+// event queue, whose locks the thread checker cannot see.
 class BackupRunner : public QObject {
     Q_OBJECT
 public:
@@ -36,11 +43,13 @@ public:
 
     // False (and nothing started) while a job runs.
     bool start(const ServiceJob& job);
-    bool busy() const { return m_thread != nullptr; }
+    bool busy() const { return m_thread.joinable(); }
     void stop();
 
     static constexpr int kDefaultProgressInterval = 2000;
     static constexpr int kConnectTimeoutSeconds = 15;
+    // How often the owner's thread collects what the job has written.
+    static constexpr int kPollMs = 15;
 
 signals:
     void line(const QString& text);
@@ -57,9 +66,17 @@ private:
     };
     static Outcome run(const ServiceJob& job, const std::function<void(const QString&)>& onLine,
                        const std::atomic<bool>& stopRequested);
+    // What the job's thread has written and the owner has not collected yet.
+    struct Mailbox {
+        std::mutex lock;
+        QStringList lines;
+        std::optional<Outcome> end;
+    };
+    void collect();
     void join();
-    void deliverEnd(const Outcome& outcome, const std::shared_ptr<std::atomic<bool>>& stopFlag);
 
-    QThread* m_thread = nullptr;
-    std::shared_ptr<std::atomic<bool>> m_stop;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::shared_ptr<Mailbox> m_mailbox;
+    QTimer m_poll;
 };

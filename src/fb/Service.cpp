@@ -3,7 +3,9 @@
 #include "Client.h"
 #include "Cp1251.h"
 
+#include <QThread>
 #include <array>
+#include <chrono>
 #include <ibase.h>
 
 using namespace Firebird;
@@ -18,6 +20,10 @@ struct Service::Handle {
 namespace {
 
 constexpr int kReadTimeoutSeconds = 1;
+// A job that failed reports its error before the server has quite ended it; the
+// next start on the same attachment may meet it still finishing for a moment.
+constexpr auto kBusyWait = std::chrono::seconds(10);
+constexpr unsigned long kBusyRetryMs = 20;
 // The wire protocol carries the reply length in 16 bits.
 constexpr unsigned kReplyBufferSize = 32 * 1024;
 
@@ -127,10 +133,20 @@ void Service::start(const QByteArray& spb) {
         throw Error(QStringLiteral("Service manager not attached"));
     if (m_running)
         throw Error(QStringLiteral("The service is still running"));
-    detail::call([&](ThrowStatusWrapper* status) {
-        m_handle->service->start(status, static_cast<unsigned>(spb.size()),
-                                 reinterpret_cast<const unsigned char*>(spb.constData()));
-    });
+    const auto giveUpAt = std::chrono::steady_clock::now() + kBusyWait;
+    for (;;) {
+        try {
+            detail::call([&](ThrowStatusWrapper* status) {
+                m_handle->service->start(status, static_cast<unsigned>(spb.size()),
+                                         reinterpret_cast<const unsigned char*>(spb.constData()));
+            });
+            break;
+        } catch (const Error& e) {
+            if (e.gdsCode() != isc_svc_in_use || std::chrono::steady_clock::now() >= giveUpAt)
+                throw;
+            QThread::msleep(kBusyRetryMs);
+        }
+    }
     m_running = true;
     m_handle->partialLine.clear();
 }

@@ -18,10 +18,6 @@ namespace {
 // key's index before falling back to a scan of the whole journal.
 constexpr int kNewestIdWindow = 1000;
 
-const QString kServerWallClockSql =
-    QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
-                   "current_timestamp) from RDB$DATABASE");
-
 // Both read NULL, that is 0, when no row qualifies.
 int maxIdAbove(qint64 lowerBound) {
     auto query = my_initialization_TIBQuery_insert();
@@ -45,15 +41,6 @@ qint64 generatorValue() {
     return query->field(0).asInt64();
 }
 
-// The server's wall clock in milliseconds, read in the write transaction so the
-// time belongs to the insert that follows.
-qint64 serverWallClockMs() {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(kServerWallClockSql);
-    query->open();
-    return query->field(0).asInt64();
-}
-
 } // namespace
 
 qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs) {
@@ -67,9 +54,26 @@ qint64 utcFromServerWallClock(qint64 serverWallClockMs, qint64 clientUtcMs) {
     return serverWallClockMs - quarters * quarterHour;
 }
 
+namespace {
+
+// The entry's bytes, stamped with the server's clock read in the transaction that
+// will insert it, so the time is the insert's own.
+QByteArray stampedEntry(fb::Database& db, fb::Transaction& transaction,
+                        const type_ParametersOfEvents& record) {
+    fb::Query query(db, transaction);
+    query.setSql(QStringLiteral("select datediff(millisecond from timestamp '1970-01-01 00:00:00' to "
+                                "current_timestamp) from RDB$DATABASE"));
+    query.open();
+    const qint64 writtenAt =
+        utcFromServerWallClock(query.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
+    return serializeChangeRecord(record) + timeTrailer(writtenAt);
+}
+
+} // namespace
+
 void insertDataInLOGS(type_ParametersOfEvents perParametersOfEvents) {
-    const qint64 writtenAt = utcFromServerWallClock(serverWallClockMs(), QDateTime::currentMSecsSinceEpoch());
-    const QByteArray bytes = serializeChangeRecord(perParametersOfEvents) + timeTrailer(writtenAt);
+    RunDatabase& db = runDatabase();
+    const QByteArray bytes = stampedEntry(db.IBDatabase1, db.IBTransaction2, perParametersOfEvents);
     auto query = my_initialization_TIBQuery_insert();
     query->setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS)"));
     query->setParamBlob(QStringLiteral("perPARAMETERS"), bytes);
@@ -174,16 +178,10 @@ QString idList(const QVector<int>& ids, qsizetype from, qsizetype count) {
 
 int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParametersOfEvents) {
     fb::Transaction transaction(db.IBDatabase1);
-    fb::Query clock(db.IBDatabase1, transaction);
-    clock.setSql(kServerWallClockSql);
-    clock.open();
-    const qint64 writtenAt =
-        utcFromServerWallClock(clock.field(0).asInt64(), QDateTime::currentMSecsSinceEpoch());
-    clock.close();
     fb::Query query(db.IBDatabase1, transaction);
     query.setSql(QStringLiteral("insert into LOGS (PARAMETERS ) values (:perPARAMETERS) returning ID"));
     query.setParamBlob(QStringLiteral("perPARAMETERS"),
-                       serializeChangeRecord(perParametersOfEvents) + timeTrailer(writtenAt));
+                       stampedEntry(db.IBDatabase1, transaction, perParametersOfEvents));
     query.execSql();
     const int id = query.fieldByName(QStringLiteral("ID")).asInteger();
     transaction.commit();

@@ -1,6 +1,7 @@
 #include "launch/SessionWatchers.h"
 
 #include "launch/SessionSearch.h"
+#include "platform/Spawner.h"
 
 #include <QMetaObject>
 
@@ -71,8 +72,11 @@ void SessionWatchers::sessionEnded(int objectId, const SessionEntry& ended) {
 // Runs on the watcher thread: it only reads a copy and posts what it saw.
 std::chrono::milliseconds SessionWatchers::watchPass() {
     const SessionTable::Map entries = MAS_PID_PROCESS.copy();
-    if (entries.empty())
+    if (entries.empty()) {
+        // Programs nobody watches (a browser opener) must not stay zombies either.
+        reapEndedChildren();
         return m_timing.pass;
+    }
     const ProcessSnapshot snapshot = m_processes.snapshot();
     const qint64 now = steadyNowMs();
     bool searching = false;

@@ -2,7 +2,8 @@
 // them for a save, the type and protocol rules of the editor.
 
 #include "app/RunDatabase.h"
-#include "fb/Cp1251.h"
+#include "notes/NotesRtf.h"
+#include "notes/NotesStore.h"
 #include "ui/Dialogs.h"
 #include "ui/Icons.h"
 #include "ui/unGeneral.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -24,10 +26,6 @@ void untickAll(std::initializer_list<QRadioButton*> buttons) {
         button->setChecked(false);
         button->setAutoExclusive(true);
     }
-}
-
-bool isRtf(const QByteArray& bytes) {
-    return bytes.trimmed().startsWith("{\\rtf");
 }
 
 int typeIndexOf(int typeNode) {
@@ -107,20 +105,27 @@ void TfmGeneral::setPendingPicture(int imageIndex) {
     showPicture(imageIndex);
 }
 
-// Plain-text notes are edited here; rich text stays as it is stored (shown, not
-// edited) until the editor can write it back.
+// The notes are shown with the formatting this program keeps. Unedited notes go
+// back byte for byte, so a save never touches what another copy wrote; edited
+// ones are written as RTF, after asking when formatting beyond ours would go.
 void TfmGeneral::showNotes(const QByteArray& stored) {
     m_loadedNotes = stored;
-    RichEditNotes->setPlainText(fb::fromCp1251(stored));
-    RichEditNotes->setReadOnly(isRtf(stored));
-    RichEditNotes->document()->setModified(false);
+    loadStoredNotes(stored, *RichEditNotes->document());
 }
 
 QByteArray TfmGeneral::notesToStore() const {
-    if (!RichEditNotes->document()->isModified() || RichEditNotes->isReadOnly())
-        return m_loadedNotes; // byte for byte, NULL stays NULL
-    const QString text = RichEditNotes->toPlainText();
-    return text.isEmpty() ? QByteArray() : fb::toCp1251(text);
+    const QTextDocument& editor = *RichEditNotes->document();
+    if (!editor.isModified())
+        return m_loadedNotes; // NULL stays NULL
+    const StoredNotes stored{m_loadedNotes, readNotesRtf(m_loadedNotes).beyondSubset};
+    bool agreed = false;
+    const QByteArray bytes = notesBytesToStore(stored, editor, [this, &agreed] {
+        agreed = m_dialogs.askWarning(window(), kDropFormattingQuestion) == Dialogs::Answer::Yes;
+        return agreed;
+    });
+    if (editor.isEmpty() && (!stored.beyondSubset || agreed))
+        return {}; // emptied notes are stored as NULL, as a new object has them
+    return bytes;
 }
 
 void TfmGeneral::ComboBox3Change() {

@@ -1,6 +1,9 @@
 // The main window's controls: names, captions, pictures, layout and tab order.
 
+#include "notes/NotesModel.h"
 #include "ui/Icons.h"
+#include "ui/NotesColorButton.h"
+#include "ui/NotesEdit.h"
 #include "ui/unGeneral.h"
 #include "ui/unHistory.h"
 
@@ -310,19 +313,23 @@ QGroupBox* TfmGeneral::buildNotesGroup() {
     BtnItalic = smallButton(GroupBox8, "BtnItalic", QStringLiteral("Курсив"));
     BtnUnder = smallButton(GroupBox8, "BtnUnder", QStringLiteral("Подчёркнутый"));
     BtnStrikeout = smallButton(GroupBox8, "BtnStrikeout", QStringLiteral("Зачёркнутый"));
-    JvOfficeColorButton1 = named(new QToolButton(GroupBox8), "JvOfficeColorButton1");
+    JvOfficeColorButton1 = named(new NotesColorButton(GroupBox8), "JvOfficeColorButton1");
     JvOfficeColorButton1->setFixedSize(35, 22);
     describe(JvOfficeColorButton1, QStringLiteral("Цвет текста"));
     SpinEdit1 = named(new QSpinBox(GroupBox8), "SpinEdit1");
-    SpinEdit1->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    SpinEdit1->setValue(0);
+    SpinEdit1->setRange(kNotesMinPoints, kNotesMaxPoints);
+    SpinEdit1->setValue(kNotesDefaultHalfPoints / 2);
     SpinEdit1->setFixedWidth(52);
     SpinEdit1->setAccessibleName(QStringLiteral("Размер шрифта"));
     BtnAlignLeft = smallButton(GroupBox8, "BtnAlignLeft", QStringLiteral("По левому краю"));
     BtnAlignCentr = smallButton(GroupBox8, "BtnAlignCentr", QStringLiteral("По центру"));
     BtnAlignRight = smallButton(GroupBox8, "BtnAlignRight", QStringLiteral("По правому краю"));
-    RichEditNotes = named(new QTextEdit(GroupBox8), "RichEditNotes");
-    RichEditNotes->setAcceptRichText(false);
+    RichEditNotes = named(new NotesEdit(GroupBox8), "RichEditNotes");
+    // A click on a tool keeps the focus, and so the selection, in the notes.
+    for (QWidget* tool : std::initializer_list<QWidget*>{BtnBold, BtnItalic, BtnUnder, BtnStrikeout,
+                                                        JvOfficeColorButton1, BtnAlignLeft, BtnAlignCentr,
+                                                        BtnAlignRight})
+        tool->setFocusPolicy(Qt::TabFocus);
     RichEditNotes->setAccessibleName(QStringLiteral("Заметки"));
     RichEditNotes->setMinimumHeight(48);
 
@@ -520,15 +527,21 @@ void TfmGeneral::connectHandlers() {
     connect(Timer1, &QTimer::timeout, this, service(&GeneralServices::Timer1Timer));
 
     for (QAbstractButton* tool : std::initializer_list<QAbstractButton*>{
-             BtnBold, BtnItalic, BtnUnder, BtnStrikeout, JvOfficeColorButton1, BtnAlignLeft, BtnAlignCentr,
-             BtnAlignRight}) {
+             BtnBold, BtnItalic, BtnUnder, BtnStrikeout, BtnAlignLeft, BtnAlignCentr, BtnAlignRight}) {
         connect(tool, &QAbstractButton::clicked, this, [this, tool] {
             guarded([this, tool] { m_services.notesToolbar(*this, tool->objectName()); });
         });
     }
     connect(SpinEdit1, &QSpinBox::valueChanged, this,
             [this] { guarded([this] { m_services.notesToolbar(*this, SpinEdit1->objectName()); }); });
+    // The colour button reports its own clicks as a choice of the colour it shows.
+    connect(static_cast<NotesColorButton*>(JvOfficeColorButton1), &NotesColorButton::colorChosen, this, [this] {
+        guarded([this] { m_services.notesToolbar(*this, JvOfficeColorButton1->objectName()); });
+    });
+    // A moved insertion point counts as a new selection: the size box follows it.
     connect(RichEditNotes, &QTextEdit::selectionChanged, this,
+            service(&GeneralServices::RichEditNotesSelectionChange));
+    connect(RichEditNotes, &QTextEdit::cursorPositionChanged, this,
             service(&GeneralServices::RichEditNotesSelectionChange));
     Edit_SearchInTreeView->installEventFilter(this);
 }

@@ -22,6 +22,8 @@ void GeneralServices::TreeView1DragDrop(TfmGeneral&, int, int) {}
 void GeneralServices::StartSearchInTreeView(TfmGeneral&, const QString&, bool) {}
 void GeneralServices::notesToolbar(TfmGeneral&, const QString&) {}
 void GeneralServices::RichEditNotesSelectionChange(TfmGeneral&) {}
+void GeneralServices::windowCreated(TfmGeneral&) {}
+void GeneralServices::windowClosing(TfmGeneral&) {}
 
 GeneralServices& noGeneralServices() {
     static GeneralServices instance;

@@ -65,6 +65,11 @@ public:
     virtual void notesToolbar(TfmGeneral& window, const QString& action);
     // The selection of RichEditNotes changed (RichEditNotesSelectionChange).
     virtual void RichEditNotesSelectionChange(TfmGeneral& window);
+
+    // The window's controls exist and its tree is about to be built from the table (FormCreate).
+    virtual void windowCreated(TfmGeneral& window);
+    // The window closes for good (FormClose).
+    virtual void windowClosing(TfmGeneral& window);
 };
 
 // The do-nothing instance used when no other one is passed in.

@@ -51,3 +51,6 @@ void ProgramServices::notesToolbar(TfmGeneral& window, const QString& action) {
 void ProgramServices::RichEditNotesSelectionChange(TfmGeneral& window) {
     m_settings->RichEditNotesSelectionChange(window);
 }
+
+void ProgramServices::windowCreated(TfmGeneral& window) { m_treeEdit->windowCreated(window); }
+void ProgramServices::windowClosing(TfmGeneral& window) { m_treeEdit->windowClosing(window); }

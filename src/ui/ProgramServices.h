@@ -49,6 +49,9 @@ public:
     void notesToolbar(TfmGeneral& window, const QString& action) override;
     void RichEditNotesSelectionChange(TfmGeneral& window) override;
 
+    void windowCreated(TfmGeneral& window) override;
+    void windowClosing(TfmGeneral& window) override;
+
 private:
     std::unique_ptr<LaunchServices> m_launch;
     std::unique_ptr<TreeEditServices> m_treeEdit;

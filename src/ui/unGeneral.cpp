@@ -91,6 +91,8 @@ void TfmGeneral::FormCreate() {
     guarded([this] { BitBtn4Click(); });
     setWindowTitle(QStringLiteral("Vestibar"));
     m_selection.gperComboBoxItemIndex = -1;
+    // Before the tree is built: whatever is journalled from here on reaches it.
+    guarded([this] { m_services.windowCreated(*this); });
     guarded([this] { buildTreeAndKeySets(); });
     assignPictures();
     guarded([this] {
@@ -197,6 +199,7 @@ void TfmGeneral::FormClose() {
     if (m_closed)
         return;
     m_closed = true;
+    guarded([this] { m_services.windowClosing(*this); });
     // The watchers read the session table: they stop, and have stopped, before it goes.
     guarded([this] { m_services.stop_potok3(*this); });
     guarded([this] { m_services.stop_potok(*this); });

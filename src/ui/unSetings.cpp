@@ -35,6 +35,7 @@ TfmSetings::TfmSetings(SetingsHost& host, Dialogs& dialogs)
     setAttribute(Qt::WA_DeleteOnClose);
     fmSetings = this;
     buildWindow();
+    setUpBackupTab();
     FormCreate();
 }
 
@@ -107,6 +108,7 @@ void TfmSetings::FormCreate() {
     fillConnectionTab();
     fillViewTab();
     fillFunctionsTab();
+    guarded([this] { LoadListofBackupFiles(); });
 }
 
 void TfmSetings::fillConnectionTab() {

@@ -3,8 +3,11 @@
 #include <QWidget>
 #include <functional>
 
+class BackupProgressPanel;
+class BackupRestoreActions;
 class Dialogs;
 class IniBatch;
+struct BackupTabValues;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -65,6 +68,15 @@ public:
     void Button2Click();
     void BitBtn4Click();
 
+    // Backup and restore (unSetingsBackup.cpp).
+    void BtnSelectBackupFolderClick();
+    void BtnSelectRestoreFolderClick();
+    void BtnBackupClick();
+    void BtnRestoreClick();
+    // Refills the backup list from the backup folder field.
+    void LoadListofBackupFiles();
+    bool backupRunning() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -96,6 +108,10 @@ private:
     void addViewTab(IniBatch& batch) const;
     void applyViewTab();
     QString functionsTabProblem() const;
+
+    void setUpBackupTab();
+    BackupTabValues backupTabValues() const;
+    void makeRoomForProgress();
 
     QString newUserProblem() const;
     void changeOwnPassword();
@@ -133,6 +149,8 @@ private:
     QPushButton* BtnRestore = nullptr;
     QLabel* Label5 = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    BackupProgressPanel* BackupProgress = nullptr;
+    BackupRestoreActions* m_backup = nullptr;
 
     // "Обновления"
     QLabel* LabelVersionDB = nullptr;

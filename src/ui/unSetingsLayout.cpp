@@ -1,5 +1,6 @@
 // The controls of the settings window and where they sit.
 
+#include "ui/BackupProgressPanel.h"
 #include "ui/ButtonPictures.h"
 #include "ui/SetingsRules.h"
 #include "ui/unSetings.h"
@@ -112,17 +113,30 @@ QWidget* TfmSetings::buildConnectionTab() {
     Label5 = named(new QLabel(QStringLiteral("Статус"), TabSheet1), "Label5");
     BitBtn1 = named(new QPushButton(QStringLiteral("Сохранить"), TabSheet1), "BitBtn1");
 
+    // The groups keep their height when the progress panel comes: the window grows instead.
+    QGroupBox* connection = buildConnectionGroup(TabSheet1);
+    QGroupBox* backup = buildBackupGroup(TabSheet1);
+    QGroupBox* restore = buildRestoreGroup(TabSheet1);
+    connection->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    for (QGroupBox* group : {backup, restore})
+        group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     auto* folders = new QHBoxLayout;
-    folders->addWidget(buildBackupGroup(TabSheet1));
-    folders->addWidget(buildRestoreGroup(TabSheet1));
+    folders->addWidget(backup);
+    folders->addWidget(restore);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Label5, 1);
     bottom->addWidget(BitBtn1);
 
+    // Shown from the first backup or restore on.
+    BackupProgress = new BackupProgressPanel(TabSheet1);
+    BackupProgress->setMaximumHeight(180);
+    BackupProgress->hide();
+
     auto* layout = new QVBoxLayout(TabSheet1);
-    layout->addWidget(buildConnectionGroup(TabSheet1));
+    layout->addWidget(connection);
     layout->addLayout(folders);
+    layout->addWidget(BackupProgress, 1);
     layout->addStretch(1);
     layout->addLayout(bottom);
     return TabSheet1;

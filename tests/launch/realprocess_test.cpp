@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -178,6 +179,36 @@ TEST_F(RealProcessTest, WebAddressGoesToXdgOpenAndIsNotWatched) {
     EXPECT_FALSE(bolds.contains(5));
     EXPECT_EQ(watchers.MAS_PID_PROCESS.size(), 0);
     started.push_back(args.section(QLatin1Char('.'), 1, 1).toLongLong());
+}
+
+// Found with the running program: an opener that ends at once stayed a zombie
+// until some session was watched again.
+TEST_F(RealProcessTest, OpenerThatEndsAtOnceIsReapedWithoutAnySessionWatched) {
+    QTemporaryDir quick;
+    ASSERT_TRUE(quick.isValid());
+    QFile opener(quick.path() + QStringLiteral("/xdg-open"));
+    ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nexit 0\n");
+    opener.close();
+    opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    qputenv("PATH", QFile::encodeName(quick.path()) + ':' + qgetenv("PATH"));
+
+    const auto ourOpeners = [] {
+        int count = 0;
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            const std::optional<ProcessEntry> e =
+                parseProcStat(readFile(QStringLiteral("/proc/%1/stat").arg(pid)));
+            if (e && e->ppid == ::getpid() && e->comm == "xdg-open")
+                ++count;
+        }
+        return count;
+    };
+    LaunchRequest r = server(6, 3);
+    r.domainName = QStringLiteral("example.org");
+    launcher.BitBtn1Click(r);
+    ASSERT_TRUE(messages.isEmpty());
+    EXPECT_EQ(watchers.MAS_PID_PROCESS.size(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ourOpeners() == 0; }, 3000));
 }
 
 TEST_F(RealProcessTest, NewcomerWithoutClientsIsToldWhatToInstall) {

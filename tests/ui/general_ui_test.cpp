@@ -6,6 +6,7 @@
 #include "fb/Cp1251.h"
 #include "fb/Query.h"
 #include "journal/TableLogs.h"
+#include "notes/NotesRtf.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
 #include "ui/Appearance.h"
@@ -704,16 +705,21 @@ TEST_F(GeneralWindow, UneditedPlainNotesGoBackAsTheyCameAndEditedOnesAreStored) 
     QTest::keyClick(notes, Qt::Key_End, Qt::ControlModifier);
     typeKeys(notes, QStringLiteral("!"));
     click("BitBtn2");
-    EXPECT_EQ(fb::fromCp1251(testsupport::readRows(
-                                 QStringLiteral("select NOTES from SERVERS where ID = %1").arg(server10))
-                                 ->field(0)
-                                 .asBytes()),
-              QStringLiteral("Перезагрузка после 22:00!"));
+    // Edited notes are written as the notes' RTF.
+    const QByteArray edited =
+        testsupport::readRows(QStringLiteral("select NOTES from SERVERS where ID = %1").arg(server10))
+            ->field(0)
+            .asBytes();
+    EXPECT_TRUE(edited.startsWith("{\\rtf1")) << edited.constData();
+    const NotesReadResult read = readNotesRtf(edited);
+    ASSERT_EQ(read.model.size(), 1);
+    EXPECT_EQ(read.model[0].text(), QStringLiteral("Перезагрузка после 22:00!"));
 
-    const QByteArray rtf("{\\rtf1\\ansi \\'cf\\'f0\\'e8\\par}");
+    const QByteArray rtf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\par}");
     setNotes(server11, rtf);
     clickNode(11);
-    EXPECT_TRUE(notes->isReadOnly()); // rich text is kept, not edited here
+    EXPECT_FALSE(notes->isReadOnly()); // rich text is edited too
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("При"));
     click("BitBtn2");
     EXPECT_EQ(testsupport::readRows(QStringLiteral("select NOTES from SERVERS where ID = %1").arg(server11))
                   ->field(0)
