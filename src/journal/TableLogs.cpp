@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QtEndian>
 #include <algorithm>
 
 type_ParametersOfEvents gperParametersOfEventsUPDATE;
@@ -138,7 +139,9 @@ type_LogsEntry entryOfRow(const fb::Query& query) {
         const fb::Field inlined = query.fieldByName(QStringLiteral("INLINE_PARAMETERS"));
         const QByteArray bytes =
             inlined.isNull() ? query.fieldByName(QStringLiteral("PARAMETERS")).asBytes() : inlined.asBytes();
-        entry.ParametersOfEvents = deserializeChangeRecord(bytes);
+        type_DecodedChangeRecord decoded = decodeChangeRecord(bytes);
+        entry.ParametersOfEvents = std::move(decoded.record);
+        entry.writtenAtMs = decoded.writtenAtMs;
     } catch (const ChangeRecordError& error) {
         entry.ReadError = error.text();
     }
@@ -221,6 +224,49 @@ QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids
     std::sort(entries.begin(), entries.end(),
               [](const type_LogsEntry& a, const type_LogsEntry& b) { return a.ID < b.ID; });
     return entries;
+}
+
+namespace {
+
+// The entry's integer field `index` (from 0) as the bytes it is stored as, a
+// literal of digits only.
+QString storedIntegerIs(int index, int value) {
+    char bytes[4];
+    qToLittleEndian<qint32>(value, bytes);
+    return QStringLiteral("substring(PARAMETERS from %1 for 4) = x'%2'")
+        .arg(index * 4 + 1)
+        .arg(QString::fromLatin1(QByteArray(bytes, 4).toHex()));
+}
+
+} // namespace
+
+QVector<type_LogsEntry> ReadLogsBetween(RunDatabase& db, int perFromID, int perToID, int perUserID,
+                                        int perType) {
+    // The server compares the leading integers, so only the entries asked for
+    // travel; one too short to hold them comes too, to be shown as corrupt.
+    QStringList conditions;
+    if (perUserID != 0)
+        conditions << storedIntegerIs(0, perUserID);
+    if (perType != 0)
+        conditions << storedIntegerIs(1, perType);
+    const QString filter =
+        conditions.isEmpty()
+            ? QString()
+            : QStringLiteral(" and (octet_length(PARAMETERS) < %1 or (%2))")
+                  .arg(kChangeRecordIntegersSize)
+                  .arg(conditions.join(QStringLiteral(" and ")));
+    fb::Query query(db.IBDatabase1, db.IBTransaction1);
+    query.setSql(QStringLiteral("select %1 from LOGS where ID >= :perFROM and ID <= :perTO%2 order by ID")
+                     .arg(kEntryColumns, filter));
+    query.setParamInt(QStringLiteral("perFROM"), perFromID);
+    query.setParamInt(QStringLiteral("perTO"), perToID);
+    query.open();
+    return entriesOf(query);
+}
+
+int First_ID_To_LOGS(RunDatabase& db) {
+    // The key's ascending index gives the lowest ID at its first entry.
+    return singleInteger(db, QStringLiteral("select min(ID) from LOGS"));
 }
 
 int CountLogsAfter(RunDatabase& db, int perID, int perCap) {

@@ -14,6 +14,8 @@ struct type_LogsEntry {
     int ID = 0;
     type_ParametersOfEvents ParametersOfEvents;
     QString ReadError;
+    // The server's time of the write, for entries that carry one.
+    std::optional<qint64> writtenAtMs;
 
     bool isReadable() const { return ReadError.isEmpty(); }
 };
@@ -40,12 +42,20 @@ struct RunDatabase;
 // clients. Reads run in its read transaction; the insert runs in a transaction of
 // its own, so open result sets of IBTransaction2 stay open.
 
-// Journals one change and commits it; returns the new entry's ID.
+// Journals one change, stamped with the server's time of the write, and commits
+// it; returns the new entry's ID.
 int insertDataInLOGS(RunDatabase& db, const type_ParametersOfEvents& perParametersOfEvents);
 int Last_ID_To_LOGS(RunDatabase& db);
 // At most perLimit entries with an ID above perID, oldest first, read by key range.
 QVector<type_LogsEntry> ReadLogsAfter(RunDatabase& db, int perID, int perLimit);
 // The entries among these IDs that exist, oldest first.
 QVector<type_LogsEntry> ReadLogsWithIds(RunDatabase& db, const QVector<int>& ids);
+// The entries with perFromID <= ID <= perToID, oldest first, read by key range;
+// with perUserID or perType not 0 only those of that author or kind (and any too
+// short to tell), compared on the server.
+QVector<type_LogsEntry> ReadLogsBetween(RunDatabase& db, int perFromID, int perToID, int perUserID = 0,
+                                        int perType = 0);
+// The oldest entry's ID, 0 when the journal is empty.
+int First_ID_To_LOGS(RunDatabase& db);
 // How many entries lie above perID, counting no further than perCap.
 int CountLogsAfter(RunDatabase& db, int perID, int perCap);

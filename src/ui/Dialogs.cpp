@@ -43,6 +43,10 @@ QString QtDialogs::folderName(QWidget* parent) {
     return QFileDialog::getExistingDirectory(parent);
 }
 
+QString QtDialogs::saveFileName(QWidget* parent, const QString& suggestedName, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, QString(), suggestedName, filter);
+}
+
 void QtDialogs::exitProcess(int exitCode) {
     terminateProcess(exitCode);
 }

@@ -27,6 +27,14 @@ public:
     virtual QString openFileName(QWidget* parent) = 0;
     // A dialog choosing an existing folder; empty text when cancelled.
     virtual QString folderName(QWidget* parent) = 0;
+    // A save-file dialog offering suggestedName under a filter such as
+    // "CSV (*.csv)"; empty text when cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& suggestedName, const QString& filter) {
+        (void)parent;
+        (void)suggestedName;
+        (void)filter;
+        return {};
+    }
     // Ends the process at once. A fake may return; callers stop what they do then.
     virtual void exitProcess(int exitCode) = 0;
 };
@@ -40,6 +48,7 @@ public:
     void showInfo(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent) override;
     QString folderName(QWidget* parent) override;
+    QString saveFileName(QWidget* parent, const QString& suggestedName, const QString& filter) override;
     void exitProcess(int exitCode) override;
 };
 

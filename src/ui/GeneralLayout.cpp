@@ -5,6 +5,7 @@
 #include "ui/NotesColorButton.h"
 #include "ui/NotesEdit.h"
 #include "ui/unGeneral.h"
+#include "ui/unHistory.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -420,8 +421,12 @@ void TfmGeneral::buildMenus() {
     N4 = menuItem(PopupMenu1, "N4", QStringLiteral("Вверх"), 9);
     N5 = menuItem(PopupMenu1, "N5", QStringLiteral("Вниз"), 6);
     N8 = menuItem(PopupMenu1, "N8", QStringLiteral("Свойства"), -1);
+    N9 = menuItem(PopupMenu1, "N9", QStringLiteral("История изменений"), -1);
+    N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    addAction(N9); // so that the key works wherever the focus is in the window
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
     N2 = menuItem(PopupMenu2, "N2", QStringLiteral("Добавить"), 8);
+    N10 = menuItem(PopupMenu2, "N10", QStringLiteral("История изменений"), -1);
 }
 
 // Step 15 of the creation: the pictures of the small buttons.
@@ -491,6 +496,10 @@ void TfmGeneral::connectHandlers() {
     connect(BitBtn3, &QPushButton::clicked, this, [this] { ClickCreateObjectOnTreeView(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(N8, &QAction::triggered, this, [this] { BitBtn4Click(); });
+    connect(N9, &QAction::triggered, this,
+            [this] { guarded([this] { TfmHistory::open(*this, selectedNode()); }); });
+    connect(N10, &QAction::triggered, this,
+            [this] { guarded([this] { TfmHistory::open(*this, nullptr); }); });
     connect(BitBtn5, &QPushButton::clicked, this, service(&GeneralServices::BitBtn5Click));
     connect(Image1, &QToolButton::clicked, this, [this] { Image1Click(); });
     connect(ComboBox3, &QComboBox::activated, this, [this] { ComboBox3Change(); });

@@ -265,6 +265,8 @@ private:
     QAction* N5 = nullptr;
     QAction* N8 = nullptr;
     QAction* N2 = nullptr;
+    QAction* N9 = nullptr;  // the history of the selected object (Ctrl+H)
+    QAction* N10 = nullptr; // the history of the whole tree
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
 };

@@ -13,6 +13,8 @@ public:
     std::deque<Answer> answers; // next answers; an empty queue answers "closed"
     QString nextFileName;       // empty: the dialog was cancelled
     QString nextFolderName;     // empty: the dialog was cancelled
+    QString nextSaveFileName;   // empty: the dialog was cancelled
+    QString offeredSaveName;    // what the last save dialog suggested
     QStringList questions;
     QStringList errors;
     QStringList infos;
@@ -30,5 +32,9 @@ public:
     void showInfo(QWidget*, const QString& text) override { infos << text; }
     QString openFileName(QWidget*) override { return nextFileName; }
     QString folderName(QWidget*) override { return nextFolderName; }
+    QString saveFileName(QWidget*, const QString& suggestedName, const QString&) override {
+        offeredSaveName = suggestedName;
+        return nextSaveFileName;
+    }
     void exitProcess(int code) override { exitCode = code; }
 };

@@ -319,15 +319,18 @@ TEST_F(GeneralWindow, PopupMenusListTheirItemsInOrderWithPictures) {
         names << item->objectName();
         captions << item->text();
     }
-    EXPECT_EQ(names, (QStringList{"N6", "N7", "N3", "N1", "N4", "N5", "N8"}));
+    EXPECT_EQ(names, (QStringList{"N6", "N7", "N3", "N1", "N4", "N5", "N8", "N9"}));
     EXPECT_EQ(captions, (QStringList{"Копировать логин", "Копировать пароль", "Добавить", "Удалить", "Вверх",
-                                     "Вниз", "Свойства"}));
+                                     "Вниз", "Свойства", "История изменений"}));
     EXPECT_FALSE(items[0]->icon().isNull());
     EXPECT_TRUE(items[6]->icon().isNull());
+    EXPECT_EQ(items[7]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     const QList<QAction*> empty = control<QMenu>("PopupMenu2")->actions();
-    ASSERT_EQ(empty.size(), 1);
+    ASSERT_EQ(empty.size(), 2);
     EXPECT_EQ(empty[0]->objectName(), QStringLiteral("N2"));
     EXPECT_EQ(empty[0]->text(), QStringLiteral("Добавить"));
+    EXPECT_EQ(empty[1]->objectName(), QStringLiteral("N10"));
+    EXPECT_EQ(empty[1]->text(), QStringLiteral("История изменений"));
 }
 
 TEST_F(GeneralWindow, TabOrderRunsTopToBottomThroughTheEditor) {
