@@ -3,6 +3,7 @@
 #include "fb/Error.h"
 #include "tree/ObjectTreeModel.h"
 #include "ui/Dialogs.h"
+#include "ui/TreeEditSession.h"
 #include "ui/unGeneral.h"
 
 #include <QAbstractTableModel>
@@ -152,6 +153,9 @@ TfmHistory* TfmHistory::open(TfmGeneral& general, const TreeNode* node) {
         window = new TfmHistory(general.database(), general.dialogs(), objectId, objectPath, &general);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->setMainWindow(&general);
+        // New entries show as soon as the window's own copy has caught up with them.
+        if (TreeEditSession* session = TreeEditSession::of(general))
+            connect(session, &TreeEditSession::caughtUp, window, &TfmHistory::refreshNewest);
     }
     window->show();
     window->raise();

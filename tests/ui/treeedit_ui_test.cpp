@@ -14,6 +14,7 @@
 #include "ui/TreeEditServices.h"
 #include "ui/TreeEditSession.h"
 #include "ui/unGeneral.h"
+#include "ui/unHistory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -244,6 +245,24 @@ TEST_F(TreeEditWindows, CreateMoveAndDeleteInAReachBAndCWithAnAlertNamingA) {
         EXPECT_EQ(client->shape(), tableShape()) << MemoryTree::differences(client->shape(), tableShape());
     EXPECT_EQ(journalled(), 3);
     EXPECT_TRUE(a.dialogs.errors.isEmpty());
+}
+
+TEST_F(TreeEditWindows, AnOpenHistoryShowsAnotherCopysChangeAsSoonAsItsWindowCaughtUp) {
+    Client& a = open(petrov);
+    Client& b = open(kAdmin);
+    TfmHistory* history = TfmHistory::open(*b.window, nullptr);
+    const auto before = history->rows().size();
+    // Its own timer would pick the entry up only much later.
+    history->findChild<QTimer*>(QStringLiteral("Timer1"))->setInterval(3'600'000);
+    QSignalSpy caughtUp(&b.session(), &TreeEditSession::caughtUp);
+
+    a.clickNode(1);
+    a.click("BitBtn3");
+    const int created = a.selectedId();
+    ASSERT_TRUE(settle([&] { return b.node(created) != nullptr; }));
+    ASSERT_TRUE(settle([&] { return history->rows().size() > before; }, 2000));
+    EXPECT_GE(caughtUp.size(), 1);
+    EXPECT_EQ(history->rows().first().action, QStringLiteral("Создание"));
 }
 
 TEST_F(TreeEditWindows, WithAlertsOffTreesArePatchedAndNoAlertShows) {
