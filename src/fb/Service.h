@@ -14,7 +14,8 @@ class Error;
 // The server keeps the output of a running service in a small buffer and stops
 // the service while that buffer is full, so after every start the output must be
 // read to its end (nextLine until Finished, or drain). A failure of gbak arrives
-// as the fb::Error of one of those reads. Firebird 3 cannot cancel a running
+// as the fb::Error of one of those reads, or of the start itself when gbak fails
+// before the server has reported the service started. Firebird 3 cannot cancel a running
 // backup or restore: detaching only stops our reading, the server goes on.
 class Service {
 public:
