@@ -76,8 +76,11 @@ for s in $stages; do
         # The downloads run on Qt's own network thread, which hands buffers over
         # under Qt's futex-based locks; Qt is not built for the thread checker, so
         # it cannot see them and reports every handover. Our update code starts
-        # no thread of its own.
-        run_ctest build-tsan -L "unit|db" -E '^UpdateFlow\.'
+        # no thread of its own. Under the checker, which intercepts signal delivery,
+        # the client library's own shutdown thread never sees a raised SIGTERM, so
+        # the test of refusing that shutdown has nothing to check there; the
+        # program's own signal handling is tested under the checker.
+        run_ctest build-tsan -L "unit|db" -E '^(UpdateFlow|TerminationSignal)\.'
 
         ;;
     *)
