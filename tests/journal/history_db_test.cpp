@@ -6,6 +6,7 @@
 #include "journal/History.h"
 #include "journal/JournalRecords.h"
 #include "journal/TableLogs.h"
+#include "support/JournalRows.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
 
@@ -15,16 +16,8 @@
 namespace {
 
 using objectrows::addUser;
-
-int insertRawBytes(const QByteArray& bytes) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP) returning ID"));
-    query->setParamBlob(QStringLiteral("perP"), bytes);
-    query->execSql();
-    const int id = query->field(0).asInteger();
-    runDatabase().IBTransaction2.commit();
-    return id;
-}
+using testsupport::insertMany;
+using testsupport::insertRawBytes;
 
 // An entry as an older copy writes it: the bare record, no time after it.
 int insertOlderCopyEntry(const type_ParametersOfEvents& r) {
@@ -42,17 +35,6 @@ type_ParametersOfEvents update(int user, int objectId, const QString& path) {
     r.PORT_SERVERS_before = QStringLiteral("22");
     r.PORT_SERVERS_after = QStringLiteral("2222");
     return r;
-}
-
-// Many entries in one transaction, each stamped as this program stamps them.
-void insertMany(int count, const std::function<type_ParametersOfEvents(int)>& make) {
-    fb::Query query(runDatabase().IBDatabase1, runDatabase().IBTransaction2);
-    query.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP)"));
-    for (int i = 1; i <= count; ++i) {
-        query.setParamBlob(QStringLiteral("perP"), serializeChangeRecord(make(i)) + timeTrailer(i * 1000));
-        query.execSql();
-    }
-    runDatabase().IBTransaction2.commit();
 }
 
 QVector<int> idsOf(const QVector<HistoryRow>& rows) {

@@ -7,6 +7,7 @@
 #include "journal/History.h"
 #include "journal/JournalRecords.h"
 #include "journal/TableLogs.h"
+#include "support/JournalRows.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
 #include "ui/unGeneral.h"
@@ -32,29 +33,10 @@
 namespace {
 
 using namespace objectrows;
+using testsupport::insertMany;
+using testsupport::insertRawBytes;
 
 constexpr int kAdmin = 1;
-
-int insertRawBytes(const QByteArray& bytes) {
-    auto query = my_initialization_TIBQuery_insert();
-    query->setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP) returning ID"));
-    query->setParamBlob(QStringLiteral("perP"), bytes);
-    query->execSql();
-    const int id = query->field(0).asInteger();
-    runDatabase().IBTransaction2.commit();
-    return id;
-}
-
-// Many entries in one transaction, each stamped as this program stamps them.
-void insertMany(int count, const std::function<type_ParametersOfEvents(int)>& make) {
-    fb::Query query(runDatabase().IBDatabase1, runDatabase().IBTransaction2);
-    query.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP)"));
-    for (int i = 1; i <= count; ++i) {
-        query.setParamBlob(QStringLiteral("perP"), serializeChangeRecord(make(i)) + timeTrailer(i * 1000));
-        query.execSql();
-    }
-    runDatabase().IBTransaction2.commit();
-}
 
 type_ParametersOfEvents portUpdate(int user, int objectId, const QString& path, const QString& port) {
     type_ParametersOfEvents r;

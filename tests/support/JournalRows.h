@@ -1,0 +1,38 @@
+#pragma once
+
+// Journal entries written straight into LOGS of the run's database, for tests
+// that read the journal back. Header only: it needs the journal layer, which the
+// shared support library does not link.
+
+#include "app/RunDatabase.h"
+#include "fb/Query.h"
+#include "journal/ChangeRecord.h"
+#include "journal/TableLogs.h"
+
+#include <functional>
+
+namespace testsupport {
+
+// Any bytes as one entry; returns its identity.
+inline int insertRawBytes(const QByteArray& bytes) {
+    auto query = my_initialization_TIBQuery_insert();
+    query->setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP) returning ID"));
+    query->setParamBlob(QStringLiteral("perP"), bytes);
+    query->execSql();
+    const int id = query->field(0).asInteger();
+    runDatabase().IBTransaction2.commit();
+    return id;
+}
+
+// Many entries in one transaction, each stamped as this program stamps them.
+inline void insertMany(int count, const std::function<type_ParametersOfEvents(int)>& make) {
+    fb::Query query(runDatabase().IBDatabase1, runDatabase().IBTransaction2);
+    query.setSql(QStringLiteral("insert into LOGS (PARAMETERS) values (:perP)"));
+    for (int i = 1; i <= count; ++i) {
+        query.setParamBlob(QStringLiteral("perP"), serializeChangeRecord(make(i)) + timeTrailer(i * 1000));
+        query.execSql();
+    }
+    runDatabase().IBTransaction2.commit();
+}
+
+} // namespace testsupport
