@@ -17,7 +17,7 @@ namespace fb {
 // threads touch is guarded by the mutex.
 class EventListener::Callback final : public IEventCallbackImpl<Callback, ThrowStatusWrapper> {
 public:
-    Callback(EventListener* owner, quint64 generation) : m_owner(owner), m_generation(generation) {}
+    explicit Callback(EventListener* owner) : m_owner(owner) {}
 
     void addRef() override { m_refs.fetch_add(1, std::memory_order_relaxed); }
     int release() override {
@@ -41,10 +41,12 @@ public:
         else if (m_pending)
             return;
         m_pending = true;
-        // Only the generation travels through the event queue; a queued call dies
-        // with its receiver, so a late one after the listener is gone is dropped.
-        QMetaObject::invokeMethod(m_owner, "takeDelivery", Qt::QueuedConnection,
-                                  Q_ARG(quint64, m_generation));
+        // Nothing travels through the event queue: the listener takes the counts
+        // under the mutex, which orders them for the thread checker too (Qt's own
+        // queue locks are invisible to it). A queued call dies with its receiver,
+        // so a late one after the listener is gone is dropped; one that outlived
+        // its registration finds the current one's counts, or nothing.
+        QMetaObject::invokeMethod(m_owner, "takeDelivery", Qt::QueuedConnection);
     }
 
     std::optional<QByteArray> take() {
@@ -66,7 +68,6 @@ private:
     EventListener* m_owner;
     QByteArray m_counts;
     bool m_pending = false;
-    const quint64 m_generation;
 };
 
 // One queEvents() call with a callback of its own: releasing a registration that
@@ -164,7 +165,7 @@ void EventListener::attach(Database& db) {
 
 void EventListener::queue() {
     IAttachment* attachment = m_db->attachment();
-    m_registration = std::make_unique<Registration>(new Callback(this, m_generation));
+    m_registration = std::make_unique<Registration>(new Callback(this));
     Registration& r = *m_registration;
     detail::call([&](ThrowStatusWrapper* status) {
         r.events.reset(attachment->queEvents(status, r.callback, static_cast<unsigned>(m_block.size()),
@@ -213,8 +214,8 @@ void EventListener::databaseClosing() {
         Qt::QueuedConnection);
 }
 
-void EventListener::takeDelivery(quint64 generation) {
-    if (generation != m_generation || !m_registration)
+void EventListener::takeDelivery() {
+    if (!m_registration)
         return;
     const std::optional<QByteArray> counts = m_registration->callback->take();
     if (!counts)

@@ -55,7 +55,7 @@ private:
     class Callback;
 
     // Called by the callback, through the event loop, for each delivery.
-    Q_INVOKABLE void takeDelivery(quint64 generation);
+    Q_INVOKABLE void takeDelivery();
     void queue();
     void stopListening();
     void databaseClosing();
