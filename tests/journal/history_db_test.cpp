@@ -25,16 +25,7 @@ int insertOlderCopyEntry(const type_ParametersOfEvents& r) {
 }
 
 type_ParametersOfEvents update(int user, int objectId, const QString& path) {
-    type_ParametersOfEvents r;
-    r.UserID_ = user;
-    r.Type_ = 2;
-    r.IDchildren_ = objectId;
-    r.Path_before = path;
-    r.Text_ = path.section(QLatin1Char('\\'), -1);
-    r.TEXT_TREETABLE_after = r.Text_;
-    r.PORT_SERVERS_before = QStringLiteral("22");
-    r.PORT_SERVERS_after = QStringLiteral("2222");
-    return r;
+    return testsupport::portUpdate(user, objectId, path, QStringLiteral("2222"));
 }
 
 QVector<int> idsOf(const QVector<HistoryRow>& rows) {

@@ -35,4 +35,19 @@ inline void insertMany(int count, const std::function<type_ParametersOfEvents(in
     runDatabase().IBTransaction2.commit();
 }
 
+// A kind-2 entry of the object at path changing its port from 22 to port; our
+// copies name the object by identity, older ones leave objectId 0.
+inline type_ParametersOfEvents portUpdate(int user, int objectId, const QString& path, const QString& port) {
+    type_ParametersOfEvents r;
+    r.UserID_ = user;
+    r.Type_ = 2;
+    r.IDchildren_ = objectId;
+    r.Path_before = path;
+    r.Text_ = path.section(QLatin1Char('\\'), -1);
+    r.TEXT_TREETABLE_after = r.Text_;
+    r.PORT_SERVERS_before = QStringLiteral("22");
+    r.PORT_SERVERS_after = port;
+    return r;
+}
+
 } // namespace testsupport

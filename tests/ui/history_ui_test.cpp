@@ -35,21 +35,9 @@ namespace {
 using namespace objectrows;
 using testsupport::insertMany;
 using testsupport::insertRawBytes;
+using testsupport::portUpdate;
 
 constexpr int kAdmin = 1;
-
-type_ParametersOfEvents portUpdate(int user, int objectId, const QString& path, const QString& port) {
-    type_ParametersOfEvents r;
-    r.UserID_ = user;
-    r.Type_ = 2;
-    r.IDchildren_ = objectId;
-    r.Path_before = path;
-    r.Text_ = path.section(QLatin1Char('\\'), -1);
-    r.TEXT_TREETABLE_after = r.Text_;
-    r.PORT_SERVERS_before = QStringLiteral("22");
-    r.PORT_SERVERS_after = port;
-    return r;
-}
 
 // The main window over a tree of
 //   1 Офис ├ 10 Сервер
