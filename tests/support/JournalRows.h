@@ -4,6 +4,7 @@
 // that read the journal back. Header only: it needs the journal layer, which the
 // shared support library does not link.
 
+#include "app/Connection.h"
 #include "app/RunDatabase.h"
 #include "fb/Query.h"
 #include "journal/ChangeRecord.h"
@@ -47,6 +48,21 @@ inline type_ParametersOfEvents portUpdate(int user, int objectId, const QString&
     r.TEXT_TREETABLE_after = r.Text_;
     r.PORT_SERVERS_before = QStringLiteral("22");
     r.PORT_SERVERS_after = port;
+    return r;
+}
+
+// A kind-1 entry: objectId created under parentId at position, named "Объект"
+// at path, as the create journals it before the user renames the object.
+inline type_ParametersOfEvents creationEntry(int user, int objectId, int parentId, int position,
+                                             const QString& path) {
+    type_ParametersOfEvents r;
+    r.UserID_ = user;
+    r.Type_ = 1;
+    r.ID_Parent_before = parentId;
+    r.Position_ = position;
+    r.IDchildren_ = objectId;
+    r.Text_ = QStringLiteral("Объект");
+    r.Path_before = path;
     return r;
 }
 

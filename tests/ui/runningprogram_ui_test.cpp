@@ -8,6 +8,7 @@
 #include "app/Variable.h"
 #include "journal/ChangeRecord.h"
 #include "journal/TableLogs.h"
+#include "support/JournalRows.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
 
@@ -189,15 +190,7 @@ TEST_F(RunningProgram, ChangesJournalledTheOldWayReachTheRunningProgramsTreeWith
 
     // An older copy creates a top-level object: the row, then the entry.
     addObject(50, 0, QStringLiteral("Новый сервер"), 3);
-    type_ParametersOfEvents created;
-    created.UserID_ = petrov;
-    created.Type_ = 1;
-    created.ID_Parent_before = 50;
-    created.Position_ = 0;
-    created.IDchildren_ = 50;
-    created.Text_ = QStringLiteral("Объект");
-    created.Path_before = QStringLiteral("\\Объект");
-    insertDataInLOGS(created);
+    insertDataInLOGS(testsupport::creationEntry(petrov, 50, 50, 0, QStringLiteral("\\Объект")));
     // And renames another, naming it only by its path.
     testsupport::execWrite(QStringLiteral("update TREETABLE set TEXT = 'Портал' where ID = 2"));
     type_ParametersOfEvents renamed;

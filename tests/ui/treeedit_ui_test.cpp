@@ -5,6 +5,7 @@
 #include "fb/Query.h"
 #include "journal/ChangeRecord.h"
 #include "journal/TableLogs.h"
+#include "support/JournalRows.h"
 #include "support/MemoryTree.h"
 #include "support/SchemaDatabase.h"
 #include "tree/ObjectRows.h"
@@ -298,15 +299,7 @@ TEST_F(TreeEditWindows, RemoteDeletionOfTheLoadedObjectClearsSelectionAndEditorS
 TEST_F(TreeEditWindows, AnEntryWrittenTheOldWayAfterItsRowStillReachesTheTree) {
     Client& b = open(kAdmin);
     addObject(50, 2, QStringLiteral("Новый"), 1);
-    type_ParametersOfEvents entry;
-    entry.UserID_ = petrov;
-    entry.Type_ = 1;
-    entry.ID_Parent_before = 2;
-    entry.Position_ = 2;
-    entry.IDchildren_ = 50;
-    entry.Text_ = QStringLiteral("Объект");
-    entry.Path_before = QStringLiteral("\\Сайт\\Объект");
-    insertDataInLOGS(entry);
+    insertDataInLOGS(testsupport::creationEntry(petrov, 50, 2, 2, QStringLiteral("\\Сайт\\Объект")));
     ASSERT_TRUE(settle([&] { return b.node(50) != nullptr; }));
     EXPECT_EQ(b.parentOf(50), 2);
     EXPECT_EQ(b.node(50)->text(), QStringLiteral("Новый")); // the row says what it is now
