@@ -211,10 +211,13 @@ void LaunchServices::BitBtn1Click(TfmGeneral& window) {
         return;
     }
     const ClientSelection& selection = window.selection();
+    const auto nodeIsLoaded = [&] {
+        return selection.objectLoaded && selection.gperServerParametrs.ID_TREETABLE == node->id();
+    };
     // Selected by keyboard and not loaded yet: the connection is for what is selected.
-    if (!selection.objectLoaded || selection.gperServerParametrs.ID_TREETABLE != node->id())
+    if (!nodeIsLoaded())
         window.IfSelectedObjectOnTreeView();
-    if (!selection.objectLoaded || selection.gperServerParametrs.ID_TREETABLE != node->id())
+    if (!nodeIsLoaded())
         return; // the load failed and has said why
 
     WindowParts& parts = partsOf(window);
