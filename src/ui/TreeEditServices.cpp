@@ -9,8 +9,9 @@
 
 #include <QTreeView>
 
-TreeEditServices::TreeEditServices(Dialogs& dialogs, AlertStack* alerts)
-    : m_dialogs(dialogs), m_alerts(alerts ? *alerts : alertStack()) {}
+// Messages go to each window's own dialogs.
+TreeEditServices::TreeEditServices(Dialogs&, AlertStack* alerts)
+    : m_alerts(alerts ? *alerts : alertStack()) {}
 
 void TreeEditServices::windowCreated(TfmGeneral& window) {
     session(window).start();

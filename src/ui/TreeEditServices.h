@@ -36,6 +36,5 @@ private:
     void finish(TfmGeneral& window, const TreeEditor::Outcome& outcome);
     void moveAmongSiblings(TfmGeneral& window, int direction);
 
-    [[maybe_unused]] Dialogs& m_dialogs;
     AlertStack& m_alerts;
 };
