@@ -4,9 +4,36 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// An exclusive lock on a folder while it lives. Writers of one file in it take
+// turns, so none reads the file while another is replacing it. A lock on the
+// folder, not on a file of its own: PuTTY lists every file of its sessions folder.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderLock() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
 
 QString homeFolder(const QProcessEnvironment& environment) {
     const QString home = environment.value(QStringLiteral("HOME"));
@@ -92,6 +119,9 @@ QString PuttyFileStore::setDefaultCodePage(const QString& codePage) {
     const QString path = defaultSettingsPath();
     if (!makePrivateFolders(QFileInfo(path).absolutePath()))
         return QStringLiteral("не удалось создать папку %1").arg(QFileInfo(path).absolutePath());
+    const FolderLock lock(QFileInfo(path).absolutePath());
+    if (!lock.held())
+        return QStringLiteral("не удалось заблокировать папку %1").arg(QFileInfo(path).absolutePath());
 
     QByteArray content;
     QFile existing(path);
